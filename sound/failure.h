@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+#include <functional>
+
+// A failure that no handler of the program handles. It carries the number
+// and description the user is shown before the program ends.
+struct Failure {
+    int number = 0;
+    QString description;
+};
+
+// Thrown by the operations that can fail; caught by guard() before it can
+// reach Qt's event loop.
+class FailureError : public std::exception {
+public:
+    explicit FailureError(Failure failure);
+    const Failure &failure() const { return m_failure; }
+    const char *what() const noexcept override;
+
+private:
+    Failure m_failure;
+    QByteArray m_what;
+};
+
+// Builds the failure of a file operation from errno: its value, its text and the path.
+FailureError fileFailure(int errnoValue, const QString &path);
+
+using FailureReport = std::function<void(const Failure &)>;
+
+// The program installs one report (message box, clean-up, exit); tests install their own.
+void setFailureReport(FailureReport report);
+
+// Runs one handler's body. A FailureError escaping it is passed to the report.
+// Returns false when the body failed.
+bool guard(const std::function<void()> &body) noexcept;

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace sound {
+
+// Plays the WAV file at path asynchronously, cutting off whatever the program
+// is playing. An unplayable file gives the alert tone; no audio means silence.
+// Returns at once and reports nothing.
+void play(const QString &path);
+
+// Tests may watch play requests; when a watcher is set, it is told each path
+// before the sound is started.
+void setPlayWatcher(std::function<void(const QString &path)> watcher);
+
+} // namespace sound

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+namespace scratch {
+
+inline const QString CountdownFileName = QStringLiteral("\\audiojunglecountdown.wav");
+inline const QString BoomFileName = QStringLiteral("\\boomaudiojungle.wav");
+inline const QString JungleFileName = QStringLiteral("\\audiojungle.wav");
+
+// The value of TEMP as read; empty when it is not set.
+QString readTempFolder();
+
+// The folder, then the name with its leading backslash standing for "/"; an
+// empty folder means the platform's temporary folder. Nothing is normalised.
+QString composePath(const QString &tempFolder, const QString &fileName);
+
+// Writes the embedded sound ("CUSTOM", id) over the start of the file at path,
+// never truncating it. Throws FailureError on any failure.
+void write(const QString &path, int assetId);
+
+// Deletes the three scratch files under a fresh reading of TEMP, ignoring each failure.
+void deleteAll();
+
+} // namespace scratch
