@@ -70,12 +70,12 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void createPicture();
-    void createLabels();
+    void createWindow();
     void createInputs();
     void createOptions();
     void createCountdown();
-    void setTabOrder();
+    void applyStacking();
+    void applyTabOrder();
     void connectHandlers();
 
     void Form_Load();
@@ -87,6 +87,7 @@ private:
     void KickRadio_Click();
     void BanRadio_Click();
     void WaitSeconds(float seconds);
+    QList<QWidget *> inputs() const;
 
     WaitClock *m_clock;
     bool m_waiting = false;

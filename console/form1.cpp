@@ -1,0 +1,356 @@
+#include "form1.h"
+
+#include "assetstore.h"
+#include "failure.h"
+#include "messagebox.h"
+#include "picture.h"
+#include "player.h"
+#include "scratchfiles.h"
+#include "settings.h"
+#include "timer.h"
+#include "updown.h"
+#include "waitclock.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+
+namespace {
+
+const QColor White(255, 255, 255);
+const QColor Red(255, 0, 0);
+const QColor Black(0, 0, 0);
+
+QFont face(const QString &family, int pixelSize, bool bold, bool italic = false) {
+    QFont font(family);
+    font.setPixelSize(pixelSize);
+    font.setWeight(bold ? QFont::Bold : QFont::Normal);
+    font.setItalic(italic);
+    return font;
+}
+
+void setTextColor(QWidget *widget, const QColor &color) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::ButtonText, color);
+    widget->setPalette(palette);
+}
+
+template <typename W> W *make(QWidget *parent, const char *name, const QRect &geometry) {
+    W *widget = new W(parent);
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+// Headings draw letters only, over the picture; they never grow, wrap at
+// the label's width and clip what falls outside it.
+QLabel *makeLabel(QWidget *parent, const char *name, const QRect &geometry, const QString &text,
+                  const QFont &font, const QColor &color, Qt::Alignment alignment) {
+    auto *label = make<QLabel>(parent, name, geometry);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
+    label->setFont(font);
+    label->setWordWrap(true);
+    label->setAlignment(alignment | Qt::AlignTop);
+    label->setAutoFillBackground(false);
+    setTextColor(label, color);
+    return label;
+}
+
+QRadioButton *makeOption(QWidget *parent, const char *name, int top, const QString &text) {
+    auto *option = make<QRadioButton>(parent, name, QRect(16, top, 81, 33));
+    option->setText(text);
+    option->setAutoFillBackground(true);
+    QPalette palette = option->palette();
+    palette.setColor(QPalette::Window, Black);
+    palette.setColor(QPalette::WindowText, White);
+    option->setPalette(palette);
+    return option;
+}
+
+} // namespace
+
+Form1::Form1(QWidget *parent)
+    : QWidget(parent)
+    , Image1(new Picture(QStringLiteral(":/pictures/background.bmp"), QRect(0, 0, 433, 249), this))
+    , Label1(makeLabel(this, "Label1", QRect(24, 32, 241, 49),
+                       QStringLiteral("Vantory Orbital Laser"),
+                       face(QStringLiteral("Terminal"), 24, false), White, Qt::AlignHCenter))
+    , PowerLabel(makeLabel(this, "PowerLabel", QRect(288, 8, 129, 33), QStringLiteral("Power"),
+                           face(QStringLiteral("System"), 26, true), White, Qt::AlignHCenter))
+    , PowerSlider(make<QSlider>(this, "PowerSlider", QRect(288, 40, 129, 41)))
+    , TargetLabel(makeLabel(this, "TargetLabel", QRect(200, 128, 209, 33), QStringLiteral("Target"),
+                            face(QStringLiteral("System"), 26, true), White, Qt::AlignHCenter))
+    , TargetTextBox(make<QLineEdit>(this, "TargetTextBox", QRect(200, 160, 209, 25)))
+    , PenaltyBoxRadio(makeOption(this, "PenaltyBoxRadio", 88, QStringLiteral("Penalty Box")))
+    , KickRadio(makeOption(this, "KickRadio", 120, QStringLiteral("Kick")))
+    , BanRadio(makeOption(this, "BanRadio", 152, QStringLiteral("Ban")))
+    , DelayLabel(makeLabel(this, "DelayLabel", QRect(0, 192, 73, 25), QStringLiteral("Delay"),
+                           face(QStringLiteral("System"), 13, true), White, Qt::AlignHCenter))
+    , DelayTextBox(make<QLineEdit>(this, "DelayTextBox", QRect(16, 208, 25, 25)))
+    , DelayUpDown(new UpDown(DelayTextBox, 1, 20, this))
+    , NewsLabel(makeLabel(this, "NewsLabel", QRect(72, 192, 345, 11),
+                          QStringLiteral("PLACEHOLDERPLACEHOLDERZIBPLSGIVESERVERPLACEHOLDERPLACE"),
+                          face(QStringLiteral("Small Fonts"), 9, false), Red, Qt::AlignLeft))
+    , ProgressBar1(make<QProgressBar>(this, "ProgressBar1", QRect(72, 208, 257, 25)))
+    , FireButton(make<QPushButton>(this, "FireButton", QRect(336, 208, 81, 25)))
+    , CurrentRadioTextBox(make<QLineEdit>(this, "CurrentRadioTextBox", QRect(8, 8, 113, 25)))
+    , Timer1(new Timer(this))
+    , m_clock(nullptr) {
+    createWindow();
+    createInputs();
+    createOptions();
+    createCountdown();
+    applyStacking();
+    applyTabOrder();
+    connectHandlers();
+    Form_Load();
+}
+
+Form1::~Form1() {
+    Form_Terminate();
+}
+
+void Form1::setWaitClock(WaitClock *clock) {
+    m_clock = clock;
+}
+
+void Form1::createWindow() {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/laser.ico")));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFixedSize(430, 244);
+    setCursor(Qt::ArrowCursor);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setEnabled(false);
+}
+
+void Form1::createInputs() {
+    PowerSlider->setOrientation(Qt::Horizontal);
+    PowerSlider->setRange(1, 10);
+    PowerSlider->setValue(1);
+    PowerSlider->setSingleStep(1);
+    PowerSlider->setPageStep(5);
+    PowerSlider->setTickPosition(QSlider::TicksBelow);
+    PowerSlider->setTickInterval(1);
+    PowerSlider->setToolTip(QStringLiteral(
+        "The Power that the Ultrasonic Infrared Orbital Laser is gonna launch with"));
+
+    TargetTextBox->setMaxLength(32);
+    TargetTextBox->setAlignment(Qt::AlignCenter);
+    TargetTextBox->setText(settings::DefaultTarget);
+
+    DelayTextBox->setMaxLength(2);
+    DelayTextBox->setText(settings::DefaultDelay);
+    DelayUpDown->setObjectName(QStringLiteral("DelayUpDown"));
+    DelayUpDown->setGeometry(41, 208, 16, 25);
+
+    CurrentRadioTextBox->setText(QStringLiteral("zib's basement"));
+    CurrentRadioTextBox->setVisible(false);
+    CurrentRadioTextBox->setEnabled(false);
+}
+
+void Form1::createOptions() {
+    BanRadio->setFont(face(QStringLiteral("System"), 13, true));
+    setTextColor(BanRadio, Red);
+    PenaltyBoxRadio->setChecked(true);
+}
+
+void Form1::createCountdown() {
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setFocusPolicy(Qt::NoFocus);
+
+    FireButton->setText(QStringLiteral("FIRE!"));
+    FireButton->setFont(face(QStringLiteral("Terminal"), 12, true, true));
+    FireButton->setCursor(Qt::CrossCursor);
+    FireButton->setAutoDefault(false);
+
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setEnabled(true);
+    Timer1->setInterval(0);
+}
+
+// Later siblings paint over earlier ones; raise from the bottom up.
+void Form1::applyStacking() {
+    const QList<QWidget *> bottomUp = {
+        Image1,          PowerLabel,   DelayLabel,  Label1,
+        NewsLabel,       TargetLabel,  PowerSlider, DelayUpDown,
+        DelayTextBox,    ProgressBar1, FireButton,  TargetTextBox,
+        PenaltyBoxRadio, KickRadio,    BanRadio,    CurrentRadioTextBox};
+    for (QWidget *widget : bottomUp)
+        widget->raise();
+}
+
+void Form1::applyTabOrder() {
+    const QList<QWidget *> order = {PowerSlider,   DelayUpDown,     DelayTextBox, FireButton,
+                                    TargetTextBox, PenaltyBoxRadio, KickRadio,    BanRadio};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order.at(i - 1), order.at(i));
+    PowerSlider->setFocus();
+}
+
+void Form1::connectHandlers() {
+    connect(TargetTextBox, &QLineEdit::textChanged, this, &Form1::TargetTextBox_Change);
+    connect(DelayTextBox, &QLineEdit::textChanged, this, &Form1::DelayTextBox_Change);
+    connect(PowerSlider, &QSlider::valueChanged, this, &Form1::PowerSlider_Change);
+    connect(PenaltyBoxRadio, &QRadioButton::clicked, this, &Form1::PenaltyBoxRadio_Click);
+    connect(KickRadio, &QRadioButton::clicked, this, &Form1::KickRadio_Click);
+    connect(BanRadio, &QRadioButton::clicked, this, &Form1::BanRadio_Click);
+    connect(FireButton, &QPushButton::clicked, this, &Form1::FireButton_Click);
+    connect(Timer1, &Timer::timeout, this, &Form1::Timer1_Timer);
+}
+
+void Form1::Form_Load() {
+    const bool written = guard([this] {
+        TempFolder = scratch::readTempFolder();
+        CountdownSoundPath = scratch::composePath(TempFolder, scratch::CountdownFileName);
+        scratch::write(CountdownSoundPath, assets::CountdownSound);
+        BoomSoundPath = scratch::composePath(TempFolder, scratch::BoomFileName);
+        scratch::write(BoomSoundPath, assets::BoomSound);
+    });
+    if (!written)
+        return;
+    SelectedAction = settings::PenaltyBoxAction;
+    UpdateNews();
+}
+
+void Form1::Form_Terminate() {
+    scratch::deleteAll();
+}
+
+void Form1::UpdateNews() {
+    NewsLabel->setText(settings::newsSentence(PowerSlider->value(), SelectedAction,
+                                              TargetTextBox->text(), DelayTextBox->text()));
+}
+
+void Form1::TargetTextBox_Change() {
+    TextLength = qint16(qMin<qsizetype>(TargetTextBox->text().size(), 32767));
+    if (TextLength < 1) {
+        showMessage(this, settings::NoTargetMessage);
+        TargetTextBox->setText(settings::DefaultTarget);
+    }
+    UpdateNews();
+}
+
+void Form1::DelayTextBox_Change() {
+    if (!settings::isNumber(DelayTextBox->text())) {
+        showMessage(this, settings::NotNumberMessage);
+        DelayTextBox->setText(settings::DefaultDelay);
+    }
+    if (settings::wholePart(DelayTextBox->text()).value_or(1) > 20) {
+        showMessage(this, settings::TooLongMessage);
+        DelayTextBox->setText(settings::MaxDelay);
+    } else if (settings::wholePart(DelayTextBox->text()).value_or(1) < 1) {
+        showMessage(this, settings::TooShortMessage);
+        DelayTextBox->setText(settings::MinDelay);
+    }
+    UpdateNews();
+}
+
+void Form1::PowerSlider_Change() {
+    UpdateNews();
+}
+
+void Form1::PenaltyBoxRadio_Click() {
+    SelectedAction = settings::PenaltyBoxAction;
+    UpdateNews();
+}
+
+void Form1::KickRadio_Click() {
+    SelectedAction = settings::KickAction;
+    UpdateNews();
+}
+
+void Form1::BanRadio_Click() {
+    SelectedAction = settings::BanAction;
+    UpdateNews();
+}
+
+void Form1::PlayCountdownAudio() {
+    sound::play(CountdownSoundPath);
+}
+
+void Form1::PlayBoomAudio() {
+    sound::play(BoomSoundPath);
+}
+
+void Form1::FireButton_Click() {
+    ProgressBar1->setValue(0);
+    ProgressBar1->setMaximum(int(float(settings::toNumber(DelayTextBox->text()).value_or(1))));
+    Timer1->setEnabled(true);
+    Timer1->setInterval(1000);
+    setCursor(Qt::WaitCursor);
+    CurrentRadioTextBox->setText(SelectedAction);
+    PlayCountdownAudio();
+    DisableAll();
+    WaitSeconds(2.0f);
+    setEnabled(true);
+    if (m_closeDeferred) {
+        m_closeDeferred = false;
+        close();
+    }
+}
+
+void Form1::Timer1_Timer() {
+    const float maximum = float(ProgressBar1->maximum());
+    const float value = float(ProgressBar1->value());
+    if (maximum == value) {
+        ProgressBar1->setValue(0);
+        setCursor(Qt::ArrowCursor);
+        PlayBoomAudio();
+        EnableAll();
+        Timer1->setEnabled(false);
+        emit resultRequested();
+    } else {
+        ProgressBar1->setValue(int(value + 1));
+    }
+}
+
+void Form1::DisableAll() {
+    for (QWidget *input : inputs())
+        input->setEnabled(false);
+    setEnabled(false);
+}
+
+void Form1::EnableAll() {
+    setEnabled(true);
+    for (QWidget *input : inputs())
+        input->setEnabled(true);
+}
+
+QList<QWidget *> Form1::inputs() const {
+    return {DelayUpDown, DelayTextBox, PenaltyBoxRadio, KickRadio,
+            BanRadio,    PowerSlider,  TargetTextBox,   FireButton};
+}
+
+void Form1::WaitSeconds(float seconds) {
+    static SystemClock systemClock;
+    WaitClock &clock = m_clock ? *m_clock : systemClock;
+    m_waiting = true;
+    pollWait(seconds, clock, [] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+    m_waiting = false;
+}
+
+// A close request during the locked wait would destroy the window under the
+// handler that is still waiting; it is carried out once the wait returns.
+// A closed console takes its countdown with it.
+void Form1::closeEvent(QCloseEvent *event) {
+    if (m_waiting) {
+        m_closeDeferred = true;
+        event->ignore();
+        return;
+    }
+    Timer1->setEnabled(false);
+    event->accept();
+}

@@ -1,0 +1,11 @@
+#pragma once
+
+class QString;
+class QWidget;
+
+// Answers invalid input: one sentence, a single OK button, no icon, modal to
+// the whole application, titled with the application's title. Returns when
+// the user has dismissed it.
+void showMessage(QWidget *parent, const QString &text);
+
+inline constexpr const char *ApplicationTitle = "KESTA";
