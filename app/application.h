@@ -1,0 +1,8 @@
+#pragma once
+
+// Starts the launcher: the console, the wiring to the result window, and the
+// event loop until the last window has closed. Returns the exit status.
+int runApplication(int argc, char *argv[]);
+
+// True when a windowing system can be reached or a platform was chosen explicitly.
+bool displayAvailable();

@@ -1,0 +1,119 @@
+#include "waitclock.h"
+
+#include <QTest>
+
+#include <cmath>
+
+// A clock that moves only when the wait sleeps, so a two-second wait runs in
+// microseconds and can be placed anywhere in the day. Its monotonic clock runs
+// at 90 % of the time of day, so a wait that ends by the time of day (after
+// 1.8 monotonic seconds) can be told from one that only the bound ended (2.0).
+class FakeClock : public WaitClock {
+public:
+    FakeClock(double timeOfDay, double stepSeconds)
+        : m_timeOfDay(timeOfDay)
+        , m_step(stepSeconds)
+    {
+    }
+
+    float secondsSinceMidnight() override { return float(m_timeOfDay); }
+    double monotonicSeconds() override { return m_monotonic; }
+    void sleepOneMillisecond() override
+    {
+        m_monotonic += m_step * 0.9;
+        m_timeOfDay += m_step;
+        if (m_timeOfDay >= 86400.0)
+            m_timeOfDay -= 86400.0;
+        if (m_jumpAt > 0 && m_monotonic >= m_jumpAt) {
+            m_timeOfDay += m_jumpBy;
+            m_jumpAt = 0;
+        }
+    }
+
+    void jump(double atMonotonic, double by)
+    {
+        m_jumpAt = atMonotonic;
+        m_jumpBy = by;
+    }
+
+    double m_timeOfDay;
+    double m_monotonic = 0;
+
+private:
+    double m_step;
+    double m_jumpAt = 0;
+    double m_jumpBy = 0;
+};
+
+class tst_WaitClock : public QObject {
+    Q_OBJECT
+
+private slots:
+    void lasts_data();
+    void lasts();
+    void alwaysPassesOnce();
+    void realClockWaits();
+};
+
+void tst_WaitClock::lasts_data()
+{
+    QTest::addColumn<double>("start");
+    QTest::addColumn<double>("step");
+    QTest::addColumn<double>("jumpBy");
+    QTest::addColumn<double>("ends");
+
+    const double byClock = 1.8;
+    const double byBound = 2.0;
+    QTest::newRow("morning") << 36000.0 << 0.001 << 0.0 << byClock;
+    QTest::newRow("just after midnight") << 0.0 << 0.001 << 0.0 << byClock;
+    QTest::newRow("launch at 23:59:59") << 86399.0 << 0.001 << 0.0 << byClock;
+    QTest::newRow("deadline exactly midnight") << 86398.0 << 0.001 << 0.0 << byClock;
+    QTest::newRow("deadline rounds up to midnight") << 86397.9999 << 0.001 << 0.0 << byClock;
+    // The deadline, 1/64 s before midnight, falls between a poll just before
+    // it and the next poll, which already reads the new day.
+    QTest::newRow("deadline missed between polls") << 86397.984375 << 0.045 << 0.0 << byBound;
+    QTest::newRow("clock set back an hour") << 36000.0 << 0.001 << -3600.0 << byBound;
+    QTest::newRow("clock set back across midnight") << 86399.5 << 0.001 << -3600.0 << byBound;
+    QTest::newRow("clock set forward an hour") << 36000.0 << 0.001 << 3600.0 << 0.5;
+}
+
+void tst_WaitClock::lasts()
+{
+    QFETCH(double, start);
+    QFETCH(double, step);
+    QFETCH(double, jumpBy);
+    QFETCH(double, ends);
+
+    FakeClock clock(start, step);
+    if (jumpBy != 0)
+        clock.jump(0.5, jumpBy);
+    int passes = 0;
+    pollWait(2.0f, clock, [&passes] { ++passes; });
+    QVERIFY2(std::abs(clock.m_monotonic - ends) <= step + 0.01,
+             qPrintable(QString::number(clock.m_monotonic)));
+    QCOMPARE(passes, int(std::lround(clock.m_monotonic / (step * 0.9))));
+}
+
+void tst_WaitClock::alwaysPassesOnce()
+{
+    FakeClock clock(100.0, 0.001);
+    int passes = 0;
+    pollWait(0.0f, clock, [&passes] { ++passes; });
+    QCOMPARE(passes, 1);
+}
+
+void tst_WaitClock::realClockWaits()
+{
+    SystemClock clock;
+    const double begin = clock.monotonicSeconds();
+    int passes = 0;
+    pollWait(0.2f, clock, [&passes] { ++passes; });
+    const double took = clock.monotonicSeconds() - begin;
+    QVERIFY2(took >= 0.195 && took < 0.26, qPrintable(QString::number(took)));
+    // Each pass sleeps about a millisecond: far fewer passes would mean the
+    // wait oversleeps, far more that it spins.
+    QVERIFY2(passes > 60 && passes <= 200, qPrintable(QString::number(passes)));
+}
+
+QTEST_GUILESS_MAIN(tst_WaitClock)
+#include "tst_waitclock.moc"
