@@ -67,7 +67,9 @@ void tst_WaitClock::lasts_data()
     QTest::newRow("morning") << 36000.0 << 0.001 << 0.0 << byClock;
     QTest::newRow("just after midnight") << 0.0 << 0.001 << 0.0 << byClock;
     QTest::newRow("launch at 23:59:59") << 86399.0 << 0.001 << 0.0 << byClock;
-    QTest::newRow("deadline exactly midnight") << 86398.0 << 0.001 << 0.0 << byClock;
+    // Polls 1/128 s apart, exact in single precision: no reading rounds up
+    // to 86400, so only treating that deadline as past midnight ends the wait.
+    QTest::newRow("deadline exactly midnight") << 86398.0 << 0.0078125 << 0.0 << byClock;
     QTest::newRow("deadline rounds up to midnight") << 86397.9999 << 0.001 << 0.0 << byClock;
     // The deadline, 1/64 s before midnight, falls between a poll just before
     // it and the next poll, which already reads the new day.
