@@ -10,14 +10,12 @@
 
 #include <cstdio>
 
-bool displayAvailable()
-{
-    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY")
-           || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+bool displayAvailable() {
+    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY") ||
+           qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
 
-int runApplication(int argc, char *argv[])
-{
+int runApplication(int argc, char *argv[]) {
     if (!displayAvailable()) {
         std::fputs("vantory-laser needs a graphical desktop, and no display was found "
                    "(neither DISPLAY nor WAYLAND_DISPLAY is set).\n",
@@ -26,7 +24,6 @@ int runApplication(int argc, char *argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vantory-laser"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Vantory Orbital Laser"));
     QApplication::setApplicationVersion(QStringLiteral(LASER_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("io.github.vantory.laser"));
     installFontSubstitutions();

@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-qpa-plugins
     libsdl2-dev libgif-dev
     fonts-liberation fonts-terminus-otb fonts-dejavu-core
-    xvfb xauth xdotool x11-utils
+    libxcb1-dev xvfb xauth xdotool x11-utils
 )
 
 missing=()

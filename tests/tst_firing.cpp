@@ -1,0 +1,228 @@
+#include "fonts.h"
+#include "form1.h"
+#include "player.h"
+#include "timer.h"
+#include "updown.h"
+
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+// What the console looks like at one moment of a launch.
+struct Snapshot {
+    bool window = false;
+    QList<bool> inputs;
+    Qt::CursorShape cursor = Qt::BlankCursor;
+    int value = -1;
+    int maximum = -1;
+    bool ticking = false;
+    QString action;
+};
+
+class tst_Firing : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void countdown_data();
+    void countdown();
+    void delayConvertsAsAccepted_data();
+    void delayConvertsAsAccepted();
+    void closeDuringCountdown();
+    void closeDuringLockedWait();
+
+private:
+    Snapshot snapshot() const;
+    void fire();
+
+    QTemporaryDir m_temp;
+    std::unique_ptr<Form1> m_form;
+    QStringList m_played;
+    QElapsedTimer m_clock;
+};
+
+void tst_Firing::initTestCase() {
+    QVERIFY(m_temp.isValid());
+    qputenv("TEMP", m_temp.path().toLocal8Bit());
+    installFontSubstitutions();
+    sound::setPlayWatcher([this](const QString &path) { m_played << path; });
+}
+
+void tst_Firing::init() {
+    m_played.clear();
+    m_form = std::make_unique<Form1>();
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+}
+
+void tst_Firing::cleanup() {
+    m_form.reset();
+}
+
+Snapshot tst_Firing::snapshot() const {
+    Snapshot s;
+    s.window = m_form->isEnabled();
+    for (QWidget *input : std::initializer_list<QWidget *>{
+             m_form->DelayUpDown, m_form->DelayTextBox, m_form->PenaltyBoxRadio, m_form->KickRadio,
+             m_form->BanRadio, m_form->PowerSlider, m_form->TargetTextBox, m_form->FireButton})
+        s.inputs << input->isEnabled();
+    s.cursor = m_form->cursor().shape();
+    s.value = m_form->ProgressBar1->value();
+    s.maximum = m_form->ProgressBar1->maximum();
+    s.ticking = m_form->Timer1->isTicking();
+    s.action = m_form->CurrentRadioTextBox->text();
+    return s;
+}
+
+// Clicks FIRE! as a user would; the click returns when the launch handler does.
+void tst_Firing::fire() {
+    m_clock.start();
+    QTest::mouseClick(m_form->FireButton, Qt::LeftButton);
+}
+
+void tst_Firing::countdown_data() {
+    QTest::addColumn<QString>("delay");
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QString>("action");
+    QTest::newRow("delay 2, ban") << "2"
+                                  << "BanRadio"
+                                  << "BAN";
+    QTest::newRow("delay 1, kick: boom at the end of the wait") << "1"
+                                                                << "KickRadio"
+                                                                << "Kick";
+    QTest::newRow("delay 3, penalty box") << "3"
+                                          << "PenaltyBoxRadio"
+                                          << "Penalty Box";
+}
+
+// Walks one launch through its states: locked wait, countdown, idle again.
+void tst_Firing::countdown() {
+    QFETCH(QString, delay);
+    QFETCH(QString, option);
+    QFETCH(QString, action);
+    const int d = delay.toInt();
+    QTest::mouseClick(m_form->findChild<QRadioButton *>(option), Qt::LeftButton, {}, QPoint(8, 16));
+    m_form->DelayTextBox->setText(delay);
+
+    QList<int> tickValues;
+    QList<qint64> tickTimes;
+    connect(m_form->Timer1, &Timer::timeout, this, [&] {
+        tickValues << m_form->ProgressBar1->value();
+        tickTimes << m_clock.elapsed();
+    });
+    QSignalSpy results(m_form.get(), &Form1::resultRequested);
+    Snapshot inWait;
+    QTimer::singleShot(500, this, [&] { inWait = snapshot(); });
+
+    fire();
+    const qint64 handlerReturned = m_clock.elapsed();
+    const Snapshot afterWait = snapshot();
+    QTRY_COMPARE_WITH_TIMEOUT(results.count(), 1, (d + 2) * 1000);
+    const Snapshot idle = snapshot();
+    QTest::qWait(1200);
+
+    const QList<bool> allOff(8, false);
+    const QList<bool> allOn(8, true);
+    QVERIFY(!inWait.window);
+    QCOMPARE(inWait.inputs, allOff);
+    QCOMPARE(inWait.cursor, Qt::WaitCursor);
+    QCOMPARE(inWait.maximum, d);
+    QCOMPARE(inWait.value, 0);
+    QVERIFY(inWait.ticking);
+    QCOMPARE(inWait.action, action);
+
+    QVERIFY2(handlerReturned >= 1990 && handlerReturned < 2100,
+             qPrintable(QString::number(handlerReturned)));
+    QVERIFY(afterWait.window);
+    if (d >= 2) {
+        QCOMPARE(afterWait.inputs, allOff);
+        QCOMPARE(afterWait.cursor, Qt::WaitCursor);
+    }
+
+    QVERIFY(idle.window);
+    QCOMPARE(idle.inputs, allOn);
+    QCOMPARE(idle.cursor, Qt::ArrowCursor);
+    QCOMPARE(idle.value, 0);
+    QVERIFY(!idle.ticking);
+
+    QList<int> expectedValues;
+    for (int k = 1; k <= d; ++k)
+        expectedValues << k;
+    expectedValues << 0;
+    QCOMPARE(tickValues, expectedValues);
+    for (int k = 1; k <= d + 1; ++k) {
+        const qint64 off = tickTimes.at(k - 1) - k * 1000;
+        QVERIFY2(qAbs(off) <= 50, qPrintable(QString("tick %1 off by %2 ms").arg(k).arg(off)));
+    }
+    QCOMPARE(results.count(), 1);
+    QCOMPARE(m_played, QStringList({m_form->CountdownSoundPath, m_form->BoomSoundPath}));
+}
+
+void tst_Firing::delayConvertsAsAccepted_data() {
+    QTest::addColumn<QString>("delay");
+    QTest::addColumn<int>("maximum");
+    QTest::newRow("leading zero") << "07" << 7;
+    QTest::newRow("trailing point") << "9." << 9;
+    QTest::newRow("plus sign") << "+8" << 8;
+    QTest::newRow("blank before") << " 6" << 6;
+    QTest::newRow("twenty") << "20" << 20;
+}
+
+void tst_Firing::delayConvertsAsAccepted() {
+    QFETCH(QString, delay);
+    QFETCH(int, maximum);
+    m_form->DelayTextBox->setText(delay);
+    QCOMPARE(m_form->DelayTextBox->text(), delay);
+    fire();
+    QCOMPARE(m_form->ProgressBar1->maximum(), maximum);
+    QCOMPARE(m_form->NewsLabel->text().contains(" after " + delay + " seconds."), true);
+}
+
+// Closing the console after the wait ends its countdown: the timer goes with
+// the window, so no boom follows and no result window is asked for.
+void tst_Firing::closeDuringCountdown() {
+    m_form->DelayTextBox->setText("3");
+    QSignalSpy results(m_form.get(), &Form1::resultRequested);
+    fire();
+    QVERIFY(m_form->close());
+    QVERIFY(!m_form->Timer1->isTicking());
+    QTest::qWait(2500);
+    QCOMPARE(results.count(), 0);
+    QCOMPARE(m_played, QStringList{m_form->CountdownSoundPath});
+}
+
+// A close request that arrives while the handler is still waiting is held
+// back and carried out when the wait returns; nothing runs on a dead window.
+void tst_Firing::closeDuringLockedWait() {
+    m_form->DelayTextBox->setText("2");
+    QSignalSpy results(m_form.get(), &Form1::resultRequested);
+    bool refused = false;
+    bool visibleInWait = false;
+    QTimer::singleShot(700, this, [&] {
+        refused = !m_form->close();
+        visibleInWait = m_form->isVisible();
+    });
+    fire();
+    QVERIFY(refused);
+    QVERIFY(visibleInWait);
+    QVERIFY(!m_form->isVisible());
+    QVERIFY(!m_form->Timer1->isTicking());
+    QTest::qWait(1500);
+    QCOMPARE(results.count(), 0);
+    QCOMPARE(m_played, QStringList{m_form->CountdownSoundPath});
+}
+
+QTEST_MAIN(tst_Firing)
+#include "tst_firing.moc"
