@@ -1,0 +1,151 @@
+#include "dialog.h"
+
+#include "assetstore.h"
+#include "form1.h"
+#include "player.h"
+#include "scratchfiles.h"
+#include "verdict.h"
+
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QSlider>
+
+namespace {
+
+const QColor Red(255, 0, 0);
+const QColor White(255, 255, 255);
+
+QFont faceFont(const QString &family, int pixels, bool bold) {
+    QFont font(family);
+    font.setPixelSize(pixels);
+    font.setWeight(bold ? QFont::Bold : QFont::Normal);
+    return font;
+}
+
+void setUpLabel(QLabel *label, const char *name, const QRect &geometry, const QString &text,
+                const QColor &colour) {
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(geometry);
+    // The target is the user's text: never let it be read as markup.
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(true);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+} // namespace
+
+Dialog::Dialog(Form1 &console)
+    : QWidget(nullptr)
+    , BOOMLabel(new QLabel(this))
+    , TargetLabel(new QLabel(this))
+    , DedLabel(new QLabel(this))
+    , PunishLabel(new QLabel(this))
+    , DetailsLabel(new QLabel(this))
+    , Image1(new QLabel(this))
+    , OKButton(new QPushButton(this))
+    , m_console(console) {
+    createWindow();
+    createLabels();
+    createPicture();
+    createButton();
+}
+
+void Dialog::createWindow() {
+    setObjectName(QStringLiteral("Dialog"));
+    setWindowTitle(QStringLiteral("KABOOM!"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/fireball.ico")));
+    // A tool window gets no taskbar entry; the hints leave the close box as the only button.
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    // Qt takes tool windows out of the last-window count; this one must keep the program alive.
+    setAttribute(Qt::WA_QuitOnClose);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setGeometry(184, 250, 402, 213);
+    setFixedSize(402, 213);
+}
+
+void Dialog::createLabels() {
+    setUpLabel(BOOMLabel, "BOOMLabel", {8, 8, 177, 49}, QStringLiteral("BOOM!"), Red);
+    setUpLabel(TargetLabel, "TargetLabel", {8, 40, 217, 25}, QStringLiteral("Label1"), White);
+    setUpLabel(DedLabel, "DedLabel", {8, 56, 225, 73}, QStringLiteral("JUST GOT OBLITERATED!"),
+               Red);
+    setUpLabel(DetailsLabel, "DetailsLabel", {8, 120, 241, 17}, QStringLiteral("Label2"), Red);
+    setUpLabel(PunishLabel, "PunishLabel", {8, 144, 257, 25},
+               QStringLiteral("...and sent to zib's basement"), White);
+
+    const QString system = QStringLiteral("System");
+    BOOMLabel->setFont(faceFont(system, 26, true));
+    TargetLabel->setFont(faceFont(system, 13, true));
+    DedLabel->setFont(faceFont(system, 26, true));
+    PunishLabel->setFont(faceFont(QStringLiteral("Small Fonts"), 18, false));
+
+    BOOMLabel->setToolTip(QStringLiteral("pls zib"));
+}
+
+void Dialog::createPicture() {
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(208, -24, 200, 282);
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // QPixmap reads the first frame only, which is all the window ever shows.
+    Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/fireball.gif")));
+    Image1->installEventFilter(this);
+}
+
+void Dialog::createButton() {
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setGeometry(152, 176, 81, 25);
+    OKButton->setText(QStringLiteral("OK"));
+    OKButton->setFocus();
+    connect(OKButton, &QPushButton::clicked, this, &Dialog::OKButton_Click);
+}
+
+void Dialog::Form_Load() {
+    TempFolder = scratch::readTempFolder();
+    JungleSoundPath = scratch::composePath(TempFolder, scratch::JungleFileName);
+    scratch::write(JungleSoundPath, assets::JungleSound);
+
+    const Verdict verdict =
+        Verdict::compose(m_console.TargetTextBox->text(), m_console.CurrentRadioTextBox->text(),
+                         m_console.PowerSlider->value());
+    TargetLabel->setText(verdict.target);
+    PunishLabel->setText(verdict.punish);
+    DedLabel->setText(verdict.ded);
+    DetailsLabel->setText(verdict.details);
+}
+
+void Dialog::PlayJungleAudio() {
+    sound::play(JungleSoundPath);
+}
+
+void Dialog::paintEvent(QPaintEvent *) {
+    // Painted rather than set in the palette, so the button keeps its standard colours.
+    QPainter(this).fillRect(rect(), Qt::black);
+}
+
+bool Dialog::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == Image1 && event->type() == QEvent::MouseButtonRelease) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        // Only where the picture is the visible top control: not above the window's edge,
+        // not under OKButton.
+        const QPoint at = Image1->mapTo(this, mouse->position().toPoint());
+        if (mouse->button() == Qt::LeftButton && childAt(at) == Image1)
+            Image1_Click();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Dialog::Image1_Click() {
+    PlayJungleAudio();
+}
+
+void Dialog::OKButton_Click() {
+    close();
+}
