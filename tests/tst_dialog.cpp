@@ -1,0 +1,234 @@
+#include "dialog.h"
+#include "dialoghost.h"
+#include "failure.h"
+#include "fonts.h"
+#include "player.h"
+#include "resultconsole.h"
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+// The result window as a user meets it, after a countdown of power 5 with
+// the action "BAN" on the target "zib42zab".
+class tst_Dialog : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void window();
+    void controls_data();
+    void controls();
+    void stackingFocusAndToolTip();
+    void longTargetWrapsAndIsCut();
+    void click_data();
+    void click();
+    void clickOnTransparentPixel();
+    void repeatedClicksRestartTheSound();
+
+private:
+    void showWith(const QString &target);
+    void clickAt(const QPoint &at);
+
+    QTemporaryDir m_temp;
+    std::unique_ptr<Form1> m_console;
+    std::unique_ptr<DialogHost> m_host;
+    Dialog *m_dialog = nullptr;
+    QStringList m_played;
+};
+
+void tst_Dialog::initTestCase() {
+    QVERIFY(m_temp.isValid());
+    qputenv("TEMP", m_temp.path().toLocal8Bit());
+    installFontSubstitutions();
+    setFailureReport([](const Failure &failure) { QFAIL(qPrintable(failure.description)); });
+    sound::setPlayWatcher([this](const QString &path) { m_played << path; });
+}
+
+void tst_Dialog::init() {
+    m_console = std::make_unique<Form1>();
+    m_host = std::make_unique<DialogHost>(*m_console);
+    showWith(QStringLiteral("zib42zab"));
+}
+
+void tst_Dialog::cleanup() {
+    m_host.reset();
+    m_console.reset();
+    m_played.clear();
+}
+
+void tst_Dialog::showWith(const QString &target) {
+    setConsole(*m_console, target, QStringLiteral("BAN"), 5);
+    m_host->Show();
+    m_dialog = m_host->dialog();
+    QVERIFY(m_dialog);
+    QVERIFY(QTest::qWaitForWindowActive(m_dialog));
+}
+
+void tst_Dialog::clickAt(const QPoint &at) {
+    QTest::mouseClick(m_dialog->windowHandle(), Qt::LeftButton, {}, at);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+void tst_Dialog::window() {
+    QCOMPARE(m_dialog->objectName(), QString("Dialog"));
+    QCOMPARE(m_dialog->windowTitle(), QString("KABOOM!"));
+    QVERIFY(!m_dialog->parentWidget() && !m_dialog->windowHandle()->transientParent());
+    QVERIFY(!m_dialog->isModal());
+    QCOMPARE(m_dialog->geometry(), QRect(184, 250, 402, 213));
+    QCOMPARE(m_dialog->minimumSize(), m_dialog->maximumSize());
+    QCOMPARE(m_dialog->windowType(), Qt::Tool);
+    const Qt::WindowFlags flags = m_dialog->windowFlags();
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QVERIFY(m_dialog->testAttribute(Qt::WA_QuitOnClose));
+    QVERIFY(m_dialog->windowIcon().availableSizes().contains(QSize(32, 32)));
+}
+
+void tst_Dialog::controls_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("family"); // empty: the application's default font
+    QTest::addColumn<int>("pixels");
+    QTest::addColumn<bool>("bold");
+    QTest::addColumn<QColor>("colour"); // invalid: the style's own
+
+    const QColor red(255, 0, 0);
+    const QColor white(255, 255, 255);
+    QTest::newRow("BOOMLabel") << "BOOMLabel" << QRect(8, 8, 177, 49) << "BOOM!"
+                               << "System" << 26 << true << red;
+    QTest::newRow("TargetLabel") << "TargetLabel" << QRect(8, 40, 217, 25) << "zib42zab"
+                                 << "System" << 13 << true << white;
+    QTest::newRow("DedLabel") << "DedLabel" << QRect(8, 56, 225, 73) << "JUST GOT OBLITERATED!!!"
+                              << "System" << 26 << true << red;
+    QTest::newRow("DetailsLabel") << "DetailsLabel" << QRect(8, 120, 241, 17)
+                                  << "with a Power 5 LASER!!!"
+                                  << "" << 0 << false << red;
+    QTest::newRow("PunishLabel") << "PunishLabel" << QRect(8, 144, 257, 25)
+                                 << "...and got hit with a BAN!"
+                                 << "Small Fonts" << 18 << false << white;
+    QTest::newRow("OKButton") << "OKButton" << QRect(152, 176, 81, 25) << "OK"
+                              << "" << 0 << false << QColor();
+    QTest::newRow("Image1") << "Image1" << QRect(208, -24, 200, 282) << ""
+                            << "" << 0 << false << QColor();
+}
+
+void tst_Dialog::controls() {
+    QFETCH(QString, name);
+    QFETCH(QString, family);
+    QFETCH(QColor, colour);
+
+    auto *widget = m_dialog->findChild<QWidget *>(name);
+    QVERIFY(widget && widget->isVisible() && widget->isEnabled());
+    QTEST(widget->geometry(), "geometry");
+    QTEST(widget->property("text").toString(), "text");
+    const QFont font = widget->font();
+    if (family.isEmpty()) {
+        QCOMPARE(font, QApplication::font());
+    } else {
+        QCOMPARE(font.family(), family);
+        QTEST(QFontInfo(font).pixelSize(), "pixels");
+        QTEST(font.bold(), "bold");
+        QVERIFY(!font.italic() && !font.underline() && !font.strikeOut());
+    }
+    if (colour.isValid())
+        QCOMPARE(widget->palette().color(QPalette::WindowText), colour);
+    if (auto *label = qobject_cast<QLabel *>(widget); label && label != m_dialog->Image1) {
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        QCOMPARE(label->alignment(), Qt::AlignLeft | Qt::AlignTop);
+        QVERIFY(label->wordWrap());
+    }
+}
+
+void tst_Dialog::stackingFocusAndToolTip() {
+    QStringList bottomToTop;
+    for (QWidget *child : m_dialog->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        bottomToTop << child->objectName();
+        QCOMPARE(child->toolTip(), QString(child == m_dialog->BOOMLabel ? "pls zib" : ""));
+    }
+    QCOMPARE(bottomToTop, QStringList({"BOOMLabel", "TargetLabel", "DedLabel", "PunishLabel",
+                                       "DetailsLabel", "Image1", "OKButton"}));
+
+    QCOMPARE(QApplication::focusWidget(), m_dialog->OKButton);
+    QTest::keyClick(m_dialog, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), m_dialog->OKButton);
+    QTest::keyClick(m_dialog, Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), m_dialog->OKButton);
+}
+
+void tst_Dialog::longTargetWrapsAndIsCut() {
+    m_dialog->close();
+    QTRY_VERIFY(!m_host->dialog());
+    showWith(QStringLiteral("WWWW WWWW WWWW WWWW WWWW WWWW WW"));
+    QCOMPARE(m_dialog->TargetLabel->geometry(), QRect(8, 40, 217, 25));
+
+    const QImage image = m_dialog->grab().toImage();
+    auto whitePixels = [&](int top, int bottom) {
+        int count = 0;
+        for (int y = top; y < bottom; ++y) {
+            for (int x = 8; x < 208; ++x)
+                count += image.pixelColor(x, y) == QColor(Qt::white);
+        }
+        return count;
+    };
+    // The second line starts inside the label; what lies below the label's edge is not drawn.
+    QVERIFY(whitePixels(58, 65) > 0);
+    QCOMPARE(whitePixels(65, 120), 0);
+}
+
+void tst_Dialog::click_data() {
+    QTest::addColumn<QPoint>("at");
+    QTest::addColumn<bool>("plays");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("picture, top-left visible pixel") << QPoint(208, 0) << true << false;
+    QTest::newRow("picture, bottom-right visible pixel") << QPoint(401, 212) << true << false;
+    QTest::newRow("picture, right of OKButton") << QPoint(233, 188) << true << false;
+    QTest::newRow("picture, below OKButton") << QPoint(220, 201) << true << false;
+    QTest::newRow("OKButton over the picture") << QPoint(220, 188) << false << true;
+    QTest::newRow("OKButton beside the picture") << QPoint(160, 188) << false << true;
+    QTest::newRow("label left of the picture") << QPoint(207, 100) << false << false;
+}
+
+void tst_Dialog::click() {
+    QFETCH(QPoint, at);
+    QFETCH(bool, plays);
+    const QString path = m_dialog->JungleSoundPath;
+    clickAt(at);
+    QCOMPARE(m_played, plays ? QStringList{path} : QStringList{});
+    QTEST(m_host->dialog() == nullptr, "closes");
+}
+
+// Clicks count on the whole rectangle, not only where the fireball is drawn.
+void tst_Dialog::clickOnTransparentPixel() {
+    const QImage picture = m_dialog->Image1->pixmap().toImage();
+    QCOMPARE(picture.size(), QSize(200, 282));
+    QPoint transparent;
+    for (int y = 24; y < 237 && transparent.isNull(); ++y) {
+        for (int x = 30; x < 194 && transparent.isNull(); ++x) {
+            if (qAlpha(picture.pixel(x, y)) == 0)
+                transparent = QPoint(x, y);
+        }
+    }
+    QVERIFY2(!transparent.isNull(), "no transparent pixel in view");
+    clickAt(m_dialog->Image1->mapTo(m_dialog, transparent));
+    QCOMPARE(m_played, QStringList{m_dialog->JungleSoundPath});
+}
+
+void tst_Dialog::repeatedClicksRestartTheSound() {
+    for (int i = 0; i < 3; ++i)
+        clickAt({300, 150});
+    const QString path = m_dialog->JungleSoundPath;
+    QCOMPARE(m_played, QStringList({path, path, path}));
+}
+
+QTEST_MAIN(tst_Dialog)
+#include "tst_dialog.moc"
