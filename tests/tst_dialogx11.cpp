@@ -3,6 +3,7 @@
 #include "failure.h"
 #include "fonts.h"
 #include "resultconsole.h"
+#include "x11windows.h"
 
 #include <QApplication>
 #include <QDir>
@@ -72,7 +73,7 @@ void tst_DialogX11::screenshot() {
     Dialog *dialog = host.dialog();
     QVERIFY(dialog);
     QVERIFY(QTest::qWaitForWindowExposed(dialog));
-    QCOMPARE(dialog->mapToGlobal(QPoint(0, 0)), QPoint(184, 250));
+    QCOMPARE(X11Windows().geometry(dialog->winId()), QRect(184, 250, 402, 213));
 
     QImage shot;
     QTRY_VERIFY_WITH_TIMEOUT((shot = dialog->screen()->grabWindow(dialog->winId()).toImage(),
@@ -111,15 +112,17 @@ void tst_DialogX11::programEndsWithTheLastWindow() {
     QVERIFY(QTest::qWaitForWindowExposed(&console));
     QVERIFY(QTest::qWaitForWindowExposed(dialog));
 
-    QWidget *first = consoleFirst ? static_cast<QWidget *>(&console) : dialog.data();
-    QWidget *second = consoleFirst ? dialog.data() : static_cast<QWidget *>(&console);
+    // Closed as the close box does it: the X server delivers WM_DELETE_WINDOW.
+    const X11Windows x11;
+    const xcb_window_t first = consoleFirst ? console.winId() : dialog->winId();
+    QWidget *second = consoleFirst ? static_cast<QWidget *>(dialog) : &console;
     QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
     bool aliveAfterFirst = false;
 
-    QTimer::singleShot(50, first, [first] { first->windowHandle()->close(); });
+    QTimer::singleShot(50, qApp, [&] { x11.requestClose(first); });
     QTimer::singleShot(500, second, [&] {
         aliveAfterFirst = lastClosed.isEmpty() && second->isVisible();
-        second->windowHandle()->close();
+        x11.requestClose(second->winId());
     });
     QTimer watchdog;
     watchdog.callOnTimeout(qApp, [] { QCoreApplication::exit(1); });
