@@ -70,6 +70,7 @@ QRadioButton *makeOption(QWidget *parent, const char *name, int top, const QStri
     option->setAutoFillBackground(true);
     QPalette palette = option->palette();
     palette.setColor(QPalette::Window, Black);
+    palette.setColor(QPalette::Button, Black);
     palette.setColor(QPalette::WindowText, White);
     option->setPalette(palette);
     return option;
@@ -163,6 +164,13 @@ void Form1::createOptions() {
     BanRadio->setFont(face(QStringLiteral("System"), 13, true));
     setTextColor(BanRadio, Red);
     PenaltyBoxRadio->setChecked(true);
+    // Tab enters the group at its selected button; the arrow keys move within it.
+    for (QRadioButton *option : {PenaltyBoxRadio, KickRadio, BanRadio}) {
+        option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+        connect(option, &QRadioButton::toggled, option, [option](bool checked) {
+            option->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);
+        });
+    }
 }
 
 void Form1::createCountdown() {

@@ -229,8 +229,8 @@ void tst_Form1::colours() {
     const QImage shot = m_form->grab().toImage();
     QCOMPARE(shot.pixelColor(18, 90), QColor(0, 0, 0));
     const QImage picture = m_form->Image1->pixmap().toImage();
-    QCOMPARE(shot.pixelColor(289, 9), picture.pixelColor(289, 9));
-    QCOMPARE(shot.pixelColor(72, 202), picture.pixelColor(72, 202));
+    QCOMPARE(shot.pixel(289, 9), picture.pixel(289, 9));
+    QCOMPARE(shot.pixel(72, 202), picture.pixel(72, 202));
 }
 
 void tst_Form1::startState() {
@@ -280,6 +280,17 @@ void tst_Form1::tabOrder() {
     // The group is entered at its selected button; the hidden box never takes focus.
     QCOMPARE(visited, QStringList({"PowerSlider", "DelayUpDown", "DelayTextBox", "FireButton",
                                    "TargetTextBox", "KickRadio", "PowerSlider"}));
+
+    // Within the group the arrow keys select, as a click would.
+    m_form->KickRadio->setFocus();
+    QTest::keyClick(m_form->KickRadio, Qt::Key_Down);
+    QVERIFY(m_form->BanRadio->isChecked());
+    QCOMPARE(QApplication::focusWidget(), m_form->BanRadio);
+    QCOMPARE(m_form->SelectedAction, QString("BAN"));
+    QTest::keyClick(m_form->BanRadio, Qt::Key_Up);
+    QTest::keyClick(m_form->KickRadio, Qt::Key_Up);
+    QVERIFY(m_form->PenaltyBoxRadio->isChecked());
+    QCOMPARE(m_form->SelectedAction, QString("Penalty Box"));
 }
 
 void tst_Form1::timerIdle() {
