@@ -1,0 +1,69 @@
+#include "failure.h"
+
+#include "scratchfiles.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace {
+
+// Without an installed report the failure still ends the program, as the
+// installed one would, only without a window.
+void reportToStandardError(const Failure &failure) {
+    std::fprintf(stderr, "KESTA: Error %d: %s\n", failure.number,
+                 failure.description.toLocal8Bit().constData());
+    std::fflush(stderr);
+    scratch::deleteAll();
+    std::_Exit(EXIT_FAILURE);
+}
+
+FailureReport &installedReport() {
+    static FailureReport report;
+    return report;
+}
+
+void report(const Failure &failure) {
+    const FailureReport &installed = installedReport();
+    if (installed)
+        installed(failure);
+    else
+        reportToStandardError(failure);
+}
+
+} // namespace
+
+FailureError::FailureError(Failure failure)
+    : m_failure(std::move(failure))
+    , m_what(m_failure.description.toUtf8()) {}
+
+const char *FailureError::what() const noexcept {
+    return m_what.constData();
+}
+
+FailureError fileFailure(int errnoValue, const QString &path) {
+    const QString reason = QString::fromLocal8Bit(std::strerror(errnoValue));
+    return FailureError({errnoValue, reason + QStringLiteral(": ") + path});
+}
+
+void setFailureReport(FailureReport report) {
+    installedReport() = std::move(report);
+}
+
+bool guard(const std::function<void()> &body) noexcept {
+    try {
+        body();
+        return true;
+    } catch (const FailureError &error) {
+        report(error.failure());
+    } catch (const std::bad_alloc &) {
+        report({ENOMEM, QString::fromLocal8Bit(std::strerror(ENOMEM))});
+    } catch (const std::exception &error) {
+        report({0, QString::fromLocal8Bit(error.what())});
+    } catch (...) {
+        report({0, QStringLiteral("Unknown failure")});
+    }
+    return false;
+}
