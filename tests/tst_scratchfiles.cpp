@@ -1,0 +1,336 @@
+#include "assetstore.h"
+#include "failure.h"
+#include "scratchfiles.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+class tst_ScratchFiles : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void paths_data();
+    void paths();
+    void writeOverExisting_data();
+    void writeOverExisting();
+    void writeRefused_data();
+    void writeRefused();
+    void writeRefusedReadOnly();
+    void deleteAll_data();
+    void deleteAll();
+    void deleteAllReadsTempAfresh();
+
+private:
+    enum class Entry { Absent, File, Folder, Link };
+
+    QString path(const QString &name) const { return m_dir->path() + u'/' + name.mid(1); }
+    static QByteArray asset(int id) { return assets::lookup(u"CUSTOM"_s, id); }
+    static void writeFile(const QString &path, const QByteArray &bytes);
+    static QByteArray readFile(const QString &path);
+    static int writeFailure(const QString &path, int id);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QByteArray m_savedTemp;
+    QByteArray m_savedTmpdir;
+};
+
+Q_DECLARE_METATYPE(QList<int>)
+
+void tst_ScratchFiles::init()
+{
+    m_savedTemp = qgetenv("TEMP");
+    m_savedTmpdir = qgetenv("TMPDIR");
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void tst_ScratchFiles::cleanup()
+{
+    qputenv("TEMP", m_savedTemp);
+    qputenv("TMPDIR", m_savedTmpdir);
+    m_dir.reset();
+}
+
+void tst_ScratchFiles::writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray tst_ScratchFiles::readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The errno of the failed write, or 0 when it succeeded.
+int tst_ScratchFiles::writeFailure(const QString &path, int id)
+{
+    try {
+        scratch::write(path, id);
+    } catch (const FailureError &error) {
+        return error.failure().number;
+    }
+    return 0;
+}
+
+void tst_ScratchFiles::paths_data()
+{
+    QTest::addColumn<QByteArray>("temp");
+    QTest::addColumn<bool>("tempSet");
+    QTest::addColumn<QByteArray>("tmpdir");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("TEMP unset, TMPDIR set")
+        << QByteArray() << false << "/var/spool"_ba << scratch::CountdownFileName
+        << u"/var/spool/audiojunglecountdown.wav"_s;
+    QTest::newRow("TEMP unset, TMPDIR unset")
+        << QByteArray() << false << QByteArray() << scratch::JungleFileName
+        << u"/tmp/audiojungle.wav"_s;
+    QTest::newRow("TEMP empty") << QByteArray() << true << "/var/spool"_ba << scratch::BoomFileName
+                                << u"/var/spool/boomaudiojungle.wav"_s;
+    QTest::newRow("TEMP plain") << "/srv/t"_ba << true << "/var/spool"_ba << scratch::BoomFileName
+                                << u"/srv/t/boomaudiojungle.wav"_s;
+    QTest::newRow("TEMP ending in a slash")
+        << "/srv/t/"_ba << true << "/var/spool"_ba << scratch::JungleFileName
+        << u"/srv/t//audiojungle.wav"_s;
+    QTest::newRow("TEMP relative, with dots")
+        << "a/../b"_ba << true << QByteArray() << scratch::CountdownFileName
+        << u"a/../b/audiojunglecountdown.wav"_s;
+}
+
+void tst_ScratchFiles::paths()
+{
+    QFETCH(QByteArray, temp);
+    QFETCH(bool, tempSet);
+    QFETCH(QByteArray, tmpdir);
+    QFETCH(QString, name);
+    QFETCH(QString, expected);
+
+    if (tempSet)
+        qputenv("TEMP", temp);
+    else
+        qunsetenv("TEMP");
+    if (tmpdir.isEmpty())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", tmpdir);
+
+    const QString folder = scratch::readTempFolder();
+    QCOMPARE(folder, QString::fromLocal8Bit(temp));
+    QCOMPARE(scratch::composePath(folder, name), expected);
+}
+
+void tst_ScratchFiles::writeOverExisting_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("existingLength");
+
+    const QList<std::pair<const char *, int>> sounds = {{"countdown", assets::CountdownSound},
+                                                        {"boom", assets::BoomSound},
+                                                        {"jungle", assets::JungleSound}};
+    for (const auto &[sound, id] : sounds) {
+        const int length = int(asset(id).size());
+        QTest::addRow("%s, absent file", sound) << id << -1;
+        QTest::addRow("%s, empty file", sound) << id << 0;
+        QTest::addRow("%s, shorter file", sound) << id << length / 2;
+        QTest::addRow("%s, same length", sound) << id << length;
+        QTest::addRow("%s, longer file", sound) << id << length + 5000;
+    }
+}
+
+void tst_ScratchFiles::writeOverExisting()
+{
+    QFETCH(int, id);
+    QFETCH(int, existingLength);
+
+    const QString file = path(scratch::BoomFileName);
+    QByteArray existing(qMax(existingLength, 0), '\xa5');
+    if (existingLength >= 0)
+        writeFile(file, existing);
+
+    scratch::write(file, id);
+
+    const QByteArray bytes = asset(id);
+    const QByteArray written = readFile(file);
+    QCOMPARE(written.size(), qMax(bytes.size(), existing.size()));
+    QVERIFY(written.startsWith(bytes));
+    QCOMPARE(written.mid(bytes.size()), existing.mid(bytes.size()));
+    if (existingLength < 0) {
+        struct stat info = {};
+        QCOMPARE(::stat(QFile::encodeName(file).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, 0600u);
+    }
+}
+
+void tst_ScratchFiles::writeRefused_data()
+{
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<int>("expectedErrno");
+
+    QTest::newRow("symlink to a file") << u"link"_s << ELOOP;
+    QTest::newRow("dangling symlink") << u"dangling"_s << ELOOP;
+    QTest::newRow("FIFO") << u"fifo"_s << EINVAL;
+    QTest::newRow("folder") << u"folder"_s << EISDIR;
+    QTest::newRow("folder in TEMP that does not exist") << u"missing"_s << ENOENT;
+}
+
+void tst_ScratchFiles::writeRefused()
+{
+    QFETCH(QString, setup);
+    QFETCH(int, expectedErrno);
+
+    QString file = path(scratch::CountdownFileName);
+    const QString target = m_dir->filePath(u"target"_s);
+    const QByteArray targetBytes = "precious";
+    writeFile(target, targetBytes);
+    if (setup == u"link")
+        QVERIFY(QFile::link(target, file));
+    else if (setup == u"dangling")
+        QVERIFY(QFile::link(m_dir->filePath(u"created-through-link"_s), file));
+    else if (setup == u"fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    else if (setup == u"folder")
+        QVERIFY(QDir(m_dir->path()).mkdir(QFileInfo(file).fileName()));
+    else
+        file = scratch::composePath(m_dir->filePath(u"gone"_s), scratch::CountdownFileName);
+
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        scratch::write(file, assets::CountdownSound);
+        QFAIL("the write went through");
+    } catch (const FailureError &error) {
+        QCOMPARE(error.failure().number, expectedErrno);
+        QVERIFY2(error.failure().description.contains(file),
+                 qPrintable(error.failure().description));
+    }
+    QVERIFY(clock.elapsed() < 1000);
+    QCOMPARE(readFile(target), targetBytes);
+    QVERIFY(!QFileInfo::exists(m_dir->filePath(u"created-through-link"_s)));
+}
+
+// Root may write any file, so the write is tried by a child that gives up root first.
+void tst_ScratchFiles::writeRefusedReadOnly()
+{
+    const QString file = path(scratch::JungleFileName);
+    const QByteArray before = "read only";
+    writeFile(file, before);
+    QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner |
+                                                     QFile::ExeOwner | QFile::ReadOther |
+                                                     QFile::ExeOther));
+    int failure = 0;
+    if (::geteuid() != 0) {
+        failure = writeFailure(file, assets::JungleSound);
+    } else {
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(255);
+            ::_exit(writeFailure(file, assets::JungleSound));
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFEXITED(status));
+        if (WEXITSTATUS(status) == 255)
+            QSKIP("cannot give up root here");
+        failure = WEXITSTATUS(status);
+    }
+    QCOMPARE(failure, EACCES);
+    QCOMPARE(readFile(file), before);
+}
+
+void tst_ScratchFiles::deleteAll_data()
+{
+    QTest::addColumn<QList<int>>("entries");
+
+    const int absent = int(Entry::Absent), file = int(Entry::File);
+    const int folder = int(Entry::Folder), link = int(Entry::Link);
+    QTest::newRow("all three present") << QList<int>{file, file, file};
+    QTest::newRow("none present") << QList<int>{absent, absent, absent};
+    QTest::newRow("result window never shown") << QList<int>{file, file, absent};
+    QTest::newRow("countdown missing") << QList<int>{absent, file, file};
+    QTest::newRow("countdown cannot be deleted") << QList<int>{folder, file, file};
+    QTest::newRow("boom cannot be deleted") << QList<int>{file, folder, file};
+    QTest::newRow("all but jungle cannot be deleted") << QList<int>{folder, folder, file};
+    QTest::newRow("symlinks in place of the files") << QList<int>{link, link, link};
+}
+
+void tst_ScratchFiles::deleteAll()
+{
+    QFETCH(QList<int>, entries);
+
+    const QStringList names = {scratch::CountdownFileName, scratch::BoomFileName,
+                               scratch::JungleFileName};
+    const QString target = m_dir->filePath(u"target"_s);
+    writeFile(target, "kept");
+    for (int i = 0; i < names.size(); ++i) {
+        const QString file = path(names[i]);
+        switch (Entry(entries[i])) {
+        case Entry::Absent:
+            break;
+        case Entry::File:
+            scratch::write(file, assets::JungleSound);
+            break;
+        case Entry::Folder:
+            QVERIFY(QDir().mkdir(file));
+            break;
+        case Entry::Link:
+            QVERIFY(QFile::link(target, file));
+            break;
+        }
+    }
+    qputenv("TEMP", m_dir->path().toLocal8Bit());
+
+    scratch::deleteAll();
+
+    for (int i = 0; i < names.size(); ++i) {
+        const QFileInfo info(path(names[i]));
+        if (Entry(entries[i]) == Entry::Folder)
+            QVERIFY2(info.isDir(), qPrintable(names[i]));
+        else
+            QVERIFY2(!info.exists() && !info.isSymLink(), qPrintable(names[i]));
+    }
+    QCOMPARE(readFile(target), "kept"_ba);
+}
+
+void tst_ScratchFiles::deleteAllReadsTempAfresh()
+{
+    QTemporaryDir later;
+    QVERIFY(later.isValid());
+    const QStringList names = {scratch::CountdownFileName, scratch::BoomFileName,
+                               scratch::JungleFileName};
+    for (const QString &name : names) {
+        scratch::write(path(name), assets::BoomSound);
+        scratch::write(later.path() + u'/' + name.mid(1), assets::BoomSound);
+    }
+    qputenv("TEMP", later.path().toLocal8Bit());
+
+    scratch::deleteAll();
+
+    for (const QString &name : names) {
+        QVERIFY(QFileInfo::exists(path(name)));
+        QVERIFY(!QFileInfo::exists(later.path() + u'/' + name.mid(1)));
+    }
+}
+
+QTEST_GUILESS_MAIN(tst_ScratchFiles)
+#include "tst_scratchfiles.moc"
