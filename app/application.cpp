@@ -1,5 +1,6 @@
 #include "application.h"
 
+#include "dialog.h"
 #include "dialoghost.h"
 #include "failurebox.h"
 #include "fonts.h"

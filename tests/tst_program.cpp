@@ -1,6 +1,8 @@
 #include "x11windows.h"
 
 #include <QDir>
+#include <QFile>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImage>
 #include <QPixmap>
@@ -8,6 +10,11 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <vector>
 
 // Starts the real program on a real X server and looks at it from outside,
 // as a user would: its window, what it paints, its files and its exit.
@@ -19,9 +26,13 @@ private slots:
     void cleanup();
     void consoleScreenshot();
     void failedStartReportsAndCleansUp();
+    void oneFiringFromEndToEnd();
 
 private:
-    void start(const QString &temp);
+    void xdotool(const QStringList &arguments);
+    void verifyHeard(const QString &recording);
+    void click(xcb_window_t window, int x, int y);
+    void start(const QString &temp, const QString &audioDriver = QStringLiteral("dummy"));
     bool finished(int timeoutMs);
     QImage grab(xcb_window_t window) const;
     void save(const QImage &image, const QString &name) const;
@@ -45,10 +56,10 @@ void tst_Program::cleanup() {
     }
 }
 
-void tst_Program::start(const QString &temp) {
+void tst_Program::start(const QString &temp, const QString &audioDriver) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("TEMP", temp);
-    env.insert("SDL_AUDIODRIVER", "dummy");
+    env.insert("SDL_AUDIODRIVER", audioDriver);
     env.remove("QT_QPA_PLATFORM");
     m_program.setProcessEnvironment(env);
     m_program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -138,6 +149,150 @@ void tst_Program::failedStartReportsAndCleansUp() {
     QCOMPARE(m_program.exitStatus(), QProcess::NormalExit);
     QVERIFY(m_program.exitCode() != 0);
     QVERIFY(!QFileInfo::exists(temp.filePath("audiojunglecountdown.wav")));
+}
+
+void tst_Program::xdotool(const QStringList &arguments)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("xdotool"), arguments);
+    QVERIFY(tool.waitForFinished(10000));
+    QCOMPARE(tool.exitCode(), 0);
+}
+
+// A real pointer click through the X server's test extension; the keyboard
+// then follows the pointer into that window.
+void tst_Program::click(xcb_window_t window, int x, int y)
+{
+    const QPoint at = m_x11->geometry(window).topLeft() + QPoint(x, y);
+    xdotool({"mousemove", "--sync", QString::number(at.x()), QString::number(at.y()), "click",
+             "1"});
+}
+
+namespace {
+
+// The sound as the program hands it to the device: 44.1 kHz signed 16-bit mono.
+std::vector<qint16> deviceSamples(const QString &wavFile)
+{
+    SDL_AudioSpec spec;
+    Uint8 *data = nullptr;
+    Uint32 length = 0;
+    if (!SDL_LoadWAV(wavFile.toLocal8Bit().constData(), &spec, &data, &length))
+        return {};
+    SDL_AudioCVT cvt;
+    SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, 1, 44100);
+    std::vector<Uint8> buffer(size_t(length) * std::max(1, cvt.len_mult));
+    std::copy_n(data, length, buffer.begin());
+    SDL_FreeWAV(data);
+    cvt.buf = buffer.data();
+    cvt.len = int(length);
+    if (cvt.needed)
+        SDL_ConvertAudio(&cvt);
+    const auto *samples = reinterpret_cast<const qint16 *>(buffer.data());
+    return std::vector<qint16>(samples, samples + cvt.len_cvt / 2);
+}
+
+// Where the run of `length` samples of `sound` from `from` on stands in the
+// recording, searched between `first` and `last`; -1 when nowhere.
+qsizetype findRun(const std::vector<qint16> &recording, const std::vector<qint16> &sound,
+                  size_t from, size_t length, size_t first, size_t last)
+{
+    for (size_t at = first; at <= last && at + length <= recording.size(); ++at) {
+        if (std::equal(sound.begin() + from, sound.begin() + from + length,
+                       recording.begin() + at))
+            return qsizetype(at - from);
+    }
+    return -1;
+}
+
+size_t firstLoud(const std::vector<qint16> &sound)
+{
+    size_t i = 0;
+    while (i < sound.size() && qAbs(sound[i]) < 2000)
+        ++i;
+    return i;
+}
+
+} // namespace
+
+// The recording starts when the device opens, at the press: the countdown
+// plays from there, sample for sample, until the boom replaces it at about
+// d + 1 = 3 seconds. Positions are read in samples, never from wall time.
+void tst_Program::verifyHeard(const QString &recording)
+{
+    QFile file(recording);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const auto *begin = reinterpret_cast<const qint16 *>(bytes.constData());
+    const std::vector<qint16> heard(begin, begin + bytes.size() / 2);
+    const std::vector<qint16> countdown =
+        deviceSamples(QStringLiteral(LASER_SOURCE_DIR "/assets/countdown.wav"));
+    const std::vector<qint16> boom =
+        deviceSamples(QStringLiteral(LASER_SOURCE_DIR "/assets/boom.wav"));
+    QVERIFY(!countdown.empty() && !boom.empty());
+    const size_t rate = 44100;
+
+    const size_t countdownProbe = firstLoud(countdown);
+    const qsizetype countdownAt =
+        findRun(heard, countdown, countdownProbe, 1024, 0, countdownProbe + rate / 2);
+    QVERIFY2(countdownAt >= 0, "the countdown is not at the start of the recording");
+    QVERIFY2(countdownAt < qsizetype(rate * 30 / 1000),
+             qPrintable(QString("countdown starts %1 samples in").arg(countdownAt)));
+
+    const size_t boomProbe = firstLoud(boom);
+    const qsizetype boomAt = findRun(heard, boom, boomProbe, 1024, countdownAt + rate * 2,
+                                     countdownAt + rate * 4);
+    QVERIFY2(boomAt >= 0, "no boom between 2 and 4 seconds after the countdown");
+    const double boomSeconds = double(boomAt - countdownAt) / rate;
+    QVERIFY2(boomSeconds > 2.8 && boomSeconds < 3.2, qPrintable(QString::number(boomSeconds)));
+    QVERIFY2(std::equal(heard.begin() + countdownAt, heard.begin() + boomAt, countdown.begin()),
+             "the countdown did not play unbroken up to the boom");
+}
+
+// Kick, power 7, delay 2, FIRE!: the countdown sound starts at the press, the
+// boom replaces it a tick after the bar is full and the result window opens;
+// closing both windows ends the program cleanly.
+void tst_Program::oneFiringFromEndToEnd()
+{
+    QTemporaryDir temp;
+    const QString recording = temp.filePath("heard.raw");
+    qputenv("SDL_DISKAUDIOFILE", recording.toLocal8Bit());
+    start(temp.path(), QStringLiteral("disk"));
+    qunsetenv("SDL_DISKAUDIOFILE");
+    const xcb_window_t console = m_x11->waitFor(ConsoleTitle, 15000);
+    QVERIFY(console);
+    QVERIFY(QFileInfo::exists(temp.filePath("audiojunglecountdown.wav")));
+    QVERIFY(QFileInfo::exists(temp.filePath("boomaudiojungle.wav")));
+    QTest::qWait(300);
+
+    click(console, 16 + 30, 120 + 16);
+    click(console, 288 + 10, 40 + 10);
+    xdotool({"key", "--delay", "30", "Home", "Right", "Right", "Right", "Right", "Right",
+             "Right"});
+    click(console, 16 + 12, 208 + 12);
+    xdotool({"key", "ctrl+a", "2"});
+    QTest::qWait(300);
+    save(grab(console), "before-fire.png");
+
+    QElapsedTimer sinceFire;
+    click(console, 336 + 40, 208 + 12);
+    sinceFire.start();
+    const xcb_window_t result = m_x11->waitFor(QStringLiteral("KABOOM!"), 8000);
+    const qint64 resultAt = sinceFire.elapsed();
+    QVERIFY2(result, "no result window");
+    QVERIFY2(resultAt > 2700 && resultAt < 3600, qPrintable(QString::number(resultAt)));
+    QTest::qWait(500);
+    save(grab(result), "kaboom.png");
+    QVERIFY(QFileInfo::exists(temp.filePath("audiojungle.wav")));
+
+    m_x11->requestClose(console);
+    QTest::qWait(300);
+    QCOMPARE(m_program.state(), QProcess::Running);
+    m_x11->requestClose(result);
+    QVERIFY2(finished(10000), "the program did not end after its windows closed");
+    QCOMPARE(m_program.exitCode(), 0);
+    for (const char *name : {"audiojunglecountdown.wav", "boomaudiojungle.wav", "audiojungle.wav"})
+        QVERIFY2(!QFileInfo::exists(temp.filePath(name)), name);
+    verifyHeard(recording);
 }
 
 QTEST_MAIN(tst_Program)

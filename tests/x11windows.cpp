@@ -17,7 +17,7 @@ X11Windows::X11Windows() {
 xcb_atom_t X11Windows::atom(const char *name) const {
     xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
         m_connection, xcb_intern_atom(m_connection, 0, uint16_t(std::strlen(name)), name), nullptr);
-    const xcb_atom_t result = reply ? reply->atom : XCB_ATOM_NONE;
+    const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     std::free(reply);
     return result;
 }
