@@ -1,0 +1,378 @@
+#include "alerttone.h"
+#include "assetstore.h"
+#include "audiooutput.h"
+#include "player.h"
+#include "scratchfiles.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+#include <SDL.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+// Playback is recorded through SDL's disk driver. Positions are counted in
+// frames of the recorded stream: the driver paces itself with whole-millisecond
+// sleeps and writes through a buffer, so neither wall time nor the file's size
+// says when a frame reached the device. A sound started while the device had
+// been handed n frames can at best be heard once those have played; it must
+// start at stream position n, or one buffer later if a callback raced the call.
+class tst_Player : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void cleanup();
+
+    void secondPlayCutsOffFirst();
+    void sameSoundAgainRestarts();
+    void unplayableGivesAlertTone_data();
+    void unplayableGivesAlertTone();
+    void embeddedSoundPlaysWhole();
+    void noDeviceReturnsAtOnce_data();
+    void noDeviceReturnsAtOnce();
+
+private:
+    struct Recording {
+        std::vector<qint16> frames;
+        qint64 offset = 0; // frames the driver wrote before the callback first ran
+    };
+
+    void startRecording();
+    Recording stopRecording();
+    QString writeWav(const QString &name, quint8 level, int frames);
+    static qint64 find(const Recording &recording, qint64 from, bool (*match)(qint16));
+    static double boundMs(qint64 startFrame, qint64 deliveredAtCall);
+
+    QTemporaryDir m_dir;
+    QString m_streamFile;
+};
+
+namespace {
+
+constexpr qint16 Level = 1000;
+bool loud(qint16 v)
+{
+    return v > Level || v < -Level;
+}
+bool positive(qint16 v)
+{
+    return v > Level;
+}
+bool negative(qint16 v)
+{
+    return v < -Level;
+}
+bool nonSilent(qint16 v)
+{
+    return v != 0;
+}
+
+template <typename T> void append(QByteArray &bytes, T value)
+{
+    const T little = qToLittleEndian(value);
+    bytes.append(reinterpret_cast<const char *>(&little), sizeof little);
+}
+
+} // namespace
+
+void tst_Player::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    m_streamFile = m_dir.filePath(u"stream.raw"_s);
+}
+
+// The device is left playing on purpose: the end of the process must close it.
+void tst_Player::cleanupTestCase()
+{
+    startRecording();
+    sound::play(writeWav(u"last.wav"_s, 200, 22050));
+}
+
+void tst_Player::cleanup()
+{
+    sound::setPlayWatcher({});
+}
+
+void tst_Player::startRecording()
+{
+    AudioOutput &output = AudioOutput::instance();
+    output.close();
+    qputenv("SDL_AUDIODRIVER", "disk");
+    qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(m_streamFile));
+    QVERIFY(output.ensureOpen());
+    const AudioOutput::Format format = output.format();
+    QCOMPARE(format.sdlFormat, int(AUDIO_S16SYS));
+    QCOMPARE(format.channels, 1);
+    QVERIFY2(format.bufferFrames * 1000 / format.frequency < 30, "device buffer too long");
+    QTest::qWait(60);
+}
+
+tst_Player::Recording tst_Player::stopRecording()
+{
+    AudioOutput &output = AudioOutput::instance();
+    output.close();
+    Recording recording;
+    QFile file(m_streamFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return recording;
+    const QByteArray bytes = file.readAll();
+    recording.frames.resize(size_t(bytes.size() / 2));
+    for (size_t i = 0; i < recording.frames.size(); ++i)
+        recording.frames[i] = qFromLittleEndian<qint16>(bytes.constData() + 2 * i);
+    recording.offset = qint64(recording.frames.size()) - qint64(output.framesDelivered());
+    return recording;
+}
+
+// An 8-bit mono WAV at 22050 Hz laid out like the embedded sounds, cbSize
+// that overstates the "fmt " chunk included.
+QString tst_Player::writeWav(const QString &name, quint8 level, int frames)
+{
+    QByteArray wav = "RIFF";
+    append<quint32>(wav, 4 + 26 + 12 + 8 + frames + (frames & 1));
+    wav += "WAVEfmt ";
+    append<quint32>(wav, 18);
+    for (quint16 v : {1, 1})
+        append<quint16>(wav, v);
+    for (quint32 v : {22050, 22050})
+        append<quint32>(wav, v);
+    for (quint16 v : {1, 8, 40})
+        append<quint16>(wav, v);
+    wav += "fact";
+    append<quint32>(wav, 4);
+    append<quint32>(wav, frames);
+    wav += "data";
+    append<quint32>(wav, frames);
+    wav += QByteArray(frames + (frames & 1), char(level));
+    const QString path = m_dir.filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(wav);
+    return path;
+}
+
+qint64 tst_Player::find(const Recording &recording, qint64 from, bool (*match)(qint16))
+{
+    for (qint64 i = qMax<qint64>(from, 0); i < qint64(recording.frames.size()); ++i) {
+        if (match(recording.frames[size_t(i)]))
+            return i;
+    }
+    return -1;
+}
+
+double tst_Player::boundMs(qint64 startFrame, qint64 deliveredAtCall)
+{
+    const AudioOutput::Format format = AudioOutput::instance().format();
+    return 1000.0 * double(startFrame - deliveredAtCall + format.bufferFrames) / format.frequency;
+}
+
+void tst_Player::secondPlayCutsOffFirst()
+{
+    const QString first = writeWav(u"first.wav"_s, 200, 2 * 22050);
+    const QString second = writeWav(u"second.wav"_s, 60, 22050 / 2);
+    startRecording();
+    const qint64 firstCall = qint64(AudioOutput::instance().framesDelivered());
+    sound::play(first);
+    QTest::qWait(300);
+    const qint64 secondCall = qint64(AudioOutput::instance().framesDelivered());
+    sound::play(second);
+    QTest::qWait(800);
+    const Recording rec = stopRecording();
+
+    QCOMPARE(rec.offset % AudioOutput::instance().format().bufferFrames, 0);
+    const qint64 firstStart = find(rec, 0, loud);
+    const qint64 secondStart = find(rec, 0, negative);
+    QVERIFY(firstStart >= rec.offset + firstCall);
+    QVERIFY(secondStart >= rec.offset + secondCall);
+    QVERIFY2(boundMs(firstStart, rec.offset + firstCall) <= 30,
+             qPrintable(QString::number(boundMs(firstStart, rec.offset + firstCall))));
+    QVERIFY2(boundMs(secondStart, rec.offset + secondCall) <= 30,
+             qPrintable(QString::number(boundMs(secondStart, rec.offset + secondCall))));
+    // The first sound plays unbroken up to the switch and never comes back.
+    const qint64 edge = 16;
+    const auto at = [&rec](qint64 i) { return rec.frames[size_t(i)]; };
+    for (qint64 i = firstStart + edge; i < secondStart - edge; ++i)
+        QVERIFY2(positive(at(i)), qPrintable(QString::number(i)));
+    QCOMPARE(find(rec, secondStart + edge, positive), -1);
+    const qint64 secondLength = std::count_if(rec.frames.begin() + secondStart, rec.frames.end(),
+                                              [](qint16 v) { return negative(v); });
+    QVERIFY2(qAbs(secondLength - 22050) <= 2 * edge, qPrintable(QString::number(secondLength)));
+}
+
+void tst_Player::sameSoundAgainRestarts()
+{
+    const QString path = writeWav(u"again.wav"_s, 220, 22050 / 2);
+    startRecording();
+    sound::play(path);
+    QTest::qWait(300);
+    const qint64 call = qint64(AudioOutput::instance().framesDelivered());
+    sound::play(path);
+    QTest::qWait(700);
+    const Recording rec = stopRecording();
+
+    qint64 last = qint64(rec.frames.size()) - 1;
+    while (last >= 0 && !loud(rec.frames[size_t(last)]))
+        --last;
+    // Played again from its start, the sound ends its full length after the call.
+    const qint64 restartedAt = last + 1 - 22050;
+    QVERIFY2(restartedAt >= rec.offset + call - 16, qPrintable(QString::number(restartedAt)));
+    QVERIFY2(boundMs(restartedAt, rec.offset + call) <= 30,
+             qPrintable(QString::number(boundMs(restartedAt, rec.offset + call))));
+}
+
+void tst_Player::unplayableGivesAlertTone_data()
+{
+    QTest::addColumn<QString>("kind");
+
+    QTest::newRow("missing file") << u"missing"_s;
+    QTest::newRow("empty file") << u"empty"_s;
+    QTest::newRow("text file") << u"text"_s;
+    QTest::newRow("WAV cut off in its header") << u"truncated"_s;
+    QTest::newRow("FIFO, no writer") << u"fifo"_s;
+    QTest::newRow("folder") << u"folder"_s;
+}
+
+void tst_Player::unplayableGivesAlertTone()
+{
+    QFETCH(QString, kind);
+
+    const QString path = m_dir.filePath(u"unplayable-"_s + kind);
+    QFile::remove(path);
+    QDir(path).removeRecursively();
+    QFile file(path);
+    if (kind == u"empty")
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    else if (kind == u"text")
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("not a sound\n") > 0);
+    else if (kind == u"truncated")
+        QVERIFY(QFile::copy(writeWav(u"whole.wav"_s, 200, 1000), path) && file.resize(30));
+    else if (kind == u"fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (kind == u"folder")
+        QVERIFY(QDir().mkdir(path));
+    file.close();
+
+    startRecording();
+    const qint64 call = qint64(AudioOutput::instance().framesDelivered());
+    QElapsedTimer clock;
+    clock.start();
+    sound::play(path);
+    QVERIFY(clock.elapsed() < 100);
+    QTest::qWait(400);
+    const Recording rec = stopRecording();
+
+    const qint64 start = find(rec, 0, nonSilent);
+    QVERIFY(start >= 0);
+    QVERIFY(boundMs(start, rec.offset + call) <= 30);
+    qint64 end = qint64(rec.frames.size());
+    while (end > start && rec.frames[size_t(end - 1)] == 0)
+        --end;
+    const int rate = AudioOutput::instance().format().frequency;
+    const double ms = 1000.0 * double(end - start) / rate;
+    QVERIFY2(qAbs(ms - sound::AlertToneMilliseconds) < 5, qPrintable(QString::number(ms)));
+    int crossings = 0;
+    for (qint64 i = start + 1; i < end; ++i)
+        crossings += (rec.frames[size_t(i - 1)] < 0) != (rec.frames[size_t(i)] < 0);
+    const double hz = crossings / 2.0 / (ms / 1000.0);
+    QVERIFY2(qAbs(hz - sound::AlertToneFrequency) < sound::AlertToneFrequency * 0.05,
+             qPrintable(QString::number(hz)));
+}
+
+// The jungle sound as the result window plays it: written to its scratch file
+// and played from there, all of it, through the conversion to the device.
+void tst_Player::embeddedSoundPlaysWhole()
+{
+    const QByteArray asset = assets::lookup(u"CUSTOM"_s, assets::JungleSound);
+    if (asset.size() < 58)
+        QSKIP("the embedded sounds have not been generated yet");
+    qsizetype first = 58, last = asset.size() - 1;
+    while (first < asset.size() && quint8(asset[first]) == 128)
+        ++first;
+    while (last > first && quint8(asset[last]) == 128)
+        --last;
+    const QString path = scratch::composePath(m_dir.path(), scratch::JungleFileName);
+    scratch::write(path, assets::JungleSound);
+
+    startRecording();
+    const qint64 call = qint64(AudioOutput::instance().framesDelivered());
+    sound::play(path);
+    QTest::qWait(1700);
+    const Recording rec = stopRecording();
+
+    const qint64 start = find(rec, 0, nonSilent);
+    qint64 end = qint64(rec.frames.size()) - 1;
+    while (end > start && rec.frames[size_t(end)] == 0)
+        --end;
+    const int rate = AudioOutput::instance().format().frequency;
+    QVERIFY(start >= 0);
+    QVERIFY(boundMs(start - (first - 58) * rate / 22050, rec.offset + call) <= 30);
+    const double expected = double(last - first) * rate / 22050;
+    QVERIFY2(qAbs(double(end - start) - expected) <= 16,
+             qPrintable(u"%1 frames, expected %2"_s.arg(end - start).arg(expected)));
+}
+
+void tst_Player::noDeviceReturnsAtOnce_data()
+{
+    QTest::addColumn<QByteArray>("driver");
+    QTest::addColumn<QByteArray>("diskFile");
+
+    QTest::newRow("unknown driver") << "no-such-driver"_ba << QByteArray();
+    QTest::newRow("device cannot open") << "disk"_ba
+                                        << "/nonexistent/dir/stream.raw"_ba;
+    QTest::newRow("ALSA without a sound card") << "alsa"_ba << QByteArray();
+}
+
+void tst_Player::noDeviceReturnsAtOnce()
+{
+    QFETCH(QByteArray, driver);
+    QFETCH(QByteArray, diskFile);
+
+    AudioOutput &output = AudioOutput::instance();
+    output.close();
+    qputenv("SDL_AUDIODRIVER", driver);
+    qputenv("SDL_DISKAUDIOFILE", diskFile);
+    QStringList played;
+    sound::setPlayWatcher([&played](const QString &path) { played << path; });
+    const QString sound = writeWav(u"quiet.wav"_s, 200, 22050);
+    const QString missing = m_dir.filePath(u"absent.wav"_s);
+
+    // Whatever the driver prints goes to a file, to prove that it prints nothing.
+    const QString errors = m_dir.filePath(u"stderr.txt"_s);
+    const int savedStderr = ::dup(2);
+    const int errorFile =
+        ::open(QFile::encodeName(errors).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(errorFile, 2);
+    QElapsedTimer clock;
+    QList<qint64> microseconds;
+    for (int i = 0; i < 20; ++i) {
+        clock.start();
+        sound::play(i % 2 ? missing : sound);
+        microseconds << clock.nsecsElapsed() / 1000;
+    }
+    ::dup2(savedStderr, 2);
+    ::close(savedStderr);
+    ::close(errorFile);
+
+    if (output.ensureOpen())
+        QSKIP("a sound device is present");
+    QCOMPARE(played.size(), 20);
+    QVERIFY2(microseconds.first() < 100000, qPrintable(QString::number(microseconds.first())));
+    const qint64 slowest = *std::max_element(microseconds.begin() + 1, microseconds.end());
+    QVERIFY2(slowest < 5000, qPrintable(QString::number(slowest)));
+    QFile log(errors);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QByteArray printed = log.readAll();
+    QVERIFY2(!printed.contains("ALSA"), printed.constData());
+}
+
+QTEST_GUILESS_MAIN(tst_Player)
+#include "tst_player.moc"
