@@ -1,0 +1,192 @@
+// Measures how soon a play call is heard, through SDL's disk driver: the delay
+// from a call to the countdown's first frame, and from a second call to the
+// switch to the boom, 20 calls each.
+//
+// A delay runs from the call until the device callback that hands the sound's
+// first frame over has returned. Which callback that was is found by the
+// frame's position in the recorded stream, never by the file's size, which
+// grows in 4 KiB steps.
+
+#include "assetstore.h"
+#include "audiooutput.h"
+#include "player.h"
+#include "scratchfiles.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int Calls = 20;
+
+struct Call {
+    Clock::time_point called;
+    Clock::time_point returned;
+    Clock::time_point handedOver; // the first callback after the call has returned
+    qint64 deliveredBefore = 0;
+};
+
+Call timedPlay(const QString &path)
+{
+    AudioOutput &output = AudioOutput::instance();
+    Call call;
+    call.deliveredBefore = qint64(output.framesDelivered());
+    call.called = Clock::now();
+    sound::play(path);
+    call.returned = Clock::now();
+    while (qint64(output.framesDelivered()) == call.deliveredBefore)
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
+    call.handedOver = Clock::now();
+    return call;
+}
+
+// The asset as the device receives it, converted the way playback converts it.
+std::vector<qint16> converted(int id, const AudioOutput::Format &format)
+{
+    const QByteArray wav = assets::lookup(QStringLiteral("CUSTOM"), id);
+    SDL_AudioSpec spec = {};
+    Uint8 *samples = nullptr;
+    Uint32 length = 0;
+    if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(wav.constData(), int(wav.size())), 1, &spec, &samples,
+                        &length))
+        return {};
+    SDL_AudioCVT cvt;
+    SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, 1,
+                      format.frequency);
+    std::vector<Uint8> buffer(size_t(length) * size_t(std::max(1, cvt.len_mult)));
+    std::copy_n(samples, length, buffer.begin());
+    SDL_FreeWAV(samples);
+    cvt.buf = buffer.data();
+    cvt.len = int(length);
+    if (cvt.needed)
+        SDL_ConvertAudio(&cvt);
+    std::vector<qint16> frames(size_t(cvt.needed ? cvt.len_cvt : cvt.len) / 2);
+    for (size_t i = 0; i < frames.size(); ++i)
+        frames[i] = qFromLittleEndian<qint16>(buffer.data() + 2 * i);
+    return frames;
+}
+
+qint64 findFirst(const std::vector<qint16> &stream, qint64 from, const std::vector<qint16> &sound)
+{
+    const auto lead = std::find_if(sound.begin(), sound.end(), [](qint16 v) { return v != 0; });
+    const size_t skip = size_t(lead - sound.begin());
+    const size_t probe = std::min<size_t>(256, sound.size() - skip);
+    for (size_t j = size_t(from) + skip; j + probe <= stream.size(); ++j) {
+        if (std::equal(sound.begin() + qsizetype(skip), sound.begin() + qsizetype(skip + probe),
+                       stream.begin() + qsizetype(j)))
+            return qint64(j - skip);
+    }
+    return -1;
+}
+
+double leadInMs(const std::vector<qint16> &sound, const AudioOutput::Format &format)
+{
+    const auto lead = std::find_if(sound.begin(), sound.end(), [](qint16 v) { return v != 0; });
+    return 1000.0 * double(lead - sound.begin()) / format.frequency;
+}
+
+double ms(Clock::duration d)
+{
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+void printFigures(const char *what, std::vector<double> values)
+{
+    if (values.empty()) {
+        std::printf("%-36s no measurement\n", what);
+        return;
+    }
+    std::sort(values.begin(), values.end());
+    std::printf("%-36s median %6.2f ms   max %6.2f ms   (%zu calls)\n", what,
+                values[values.size() / 2], values.back(), values.size());
+}
+
+std::vector<qint16> readStream(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    std::vector<qint16> frames(size_t(bytes.size() / 2));
+    for (size_t i = 0; i < frames.size(); ++i)
+        frames[i] = qFromLittleEndian<qint16>(bytes.constData() + 2 * i);
+    return frames;
+}
+
+} // namespace
+
+int main()
+{
+    QTemporaryDir dir;
+    const QString streamPath = dir.filePath(QStringLiteral("stream.raw"));
+    qputenv("SDL_AUDIODRIVER", "disk");
+    qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(streamPath));
+    const QString countdown = scratch::composePath(dir.path(), scratch::CountdownFileName);
+    const QString boom = scratch::composePath(dir.path(), scratch::BoomFileName);
+    const QString missing = dir.filePath(QStringLiteral("missing.wav"));
+    scratch::write(countdown, assets::CountdownSound);
+    scratch::write(boom, assets::BoomSound);
+
+    AudioOutput &output = AudioOutput::instance();
+    if (!output.ensureOpen()) {
+        std::fprintf(stderr, "the disk audio driver did not open: %s\n", SDL_GetError());
+        return 1;
+    }
+    const AudioOutput::Format format = output.format();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+
+    std::vector<Call> starts, switches;
+    for (int i = 0; i < Calls; ++i) {
+        // The alert tone ends within 200 ms, so each countdown starts from silence.
+        timedPlay(missing);
+        std::this_thread::sleep_for(std::chrono::milliseconds(260 + 7 * i % 23));
+        starts.push_back(timedPlay(countdown));
+        std::this_thread::sleep_for(std::chrono::milliseconds(120 + 11 * i % 17));
+        switches.push_back(timedPlay(boom));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    output.close();
+
+    const std::vector<qint16> stream = readStream(streamPath);
+    const qint64 offset = qint64(stream.size()) - qint64(output.framesDelivered());
+    const std::vector<qint16> countdownFrames = converted(assets::CountdownSound, format);
+    const std::vector<qint16> boomFrames = converted(assets::BoomSound, format);
+
+    std::vector<double> startDelays, switchDelays, callTimes;
+    const auto measure = [&](const std::vector<Call> &calls, const std::vector<qint16> &sound,
+                             std::vector<double> &delays) {
+        for (const Call &call : calls) {
+            callTimes.push_back(ms(call.returned - call.called));
+            const qint64 handed = offset + call.deliveredBefore;
+            qint64 at = findFirst(stream, handed, sound);
+            if (at < 0)
+                continue;
+            // Later buffers follow the first one at the device's pace.
+            delays.push_back(ms(call.handedOver - call.called) +
+                             1000.0 * double((at - handed) / format.bufferFrames) *
+                                 format.bufferFrames / format.frequency);
+        }
+    };
+    measure(starts, countdownFrames, startDelays);
+    measure(switches, boomFrames, switchDelays);
+
+    std::printf("device: %d Hz, %d channel(s), %d-frame buffers (%.1f ms)\n", format.frequency,
+                format.channels, format.bufferFrames,
+                1000.0 * format.bufferFrames / format.frequency);
+    printFigures("play call returns", callTimes);
+    std::printf("silent lead-in of the sounds: countdown %.1f ms, boom %.1f ms\n",
+                leadInMs(countdownFrames, format), leadInMs(boomFrames, format));
+    printFigures("call to the first sample", startDelays);
+    printFigures("second call to the switch", switchDelays);
+    return startDelays.size() == Calls && switchDelays.size() == Calls ? 0 : 1;
+}
