@@ -1,0 +1,110 @@
+#include "assetwriter.h"
+
+#include "backgroundpainter.h"
+#include "bmpfile.h"
+#include "fireballpainter.h"
+#include "giffile.h"
+#include "icofile.h"
+#include "iconpainter.h"
+#include "sounds.h"
+#include "wavfile.h"
+
+#include <QFile>
+
+#include <cstdio>
+
+namespace {
+
+// The sounds peak this many steps from the 128 midpoint: loud, never clipped.
+constexpr double kPeakLevel = 121.0;
+
+} // namespace
+
+AssetWriter::AssetWriter(const QDir &outDir)
+    : m_outDir(outDir)
+{
+}
+
+bool AssetWriter::writeAll()
+{
+    const bool sounds = writeSounds();
+    const bool pictures = writePictures();
+    return sounds && pictures;
+}
+
+bool AssetWriter::writeSounds()
+{
+    using wavfile::encode;
+    using wavfile::quantise;
+    bool ok = write(QStringLiteral("countdown.wav"),
+                    encode(quantise(sounds::countdown(), kPeakLevel), {40, 0}));
+    ok = write(QStringLiteral("boom.wav"), encode(quantise(sounds::boom(), kPeakLevel), {40, 2})) &&
+         ok;
+    ok = write(QStringLiteral("jungle.wav"),
+               encode(quantise(sounds::jungle(), kPeakLevel), {469, 0})) &&
+         ok;
+    return ok;
+}
+
+bool AssetWriter::writePictures()
+{
+    bool ok = write(QStringLiteral("background.bmp"), bmpfile::encode(BackgroundPainter().paint()));
+    ok = write(QStringLiteral("laser.ico"), applicationIcon()) && ok;
+    ok = write(QStringLiteral("fireball.ico"), fireballIcon()) && ok;
+    QString error;
+    const QByteArray animation = giffile::encode(fireballAnimation(), &error);
+    if (animation.isEmpty()) {
+        std::fprintf(stderr, "cannot encode fireball.gif: %s\n", qPrintable(error));
+        return false;
+    }
+    return write(QStringLiteral("fireball.gif"), animation) && ok;
+}
+
+QByteArray AssetWriter::applicationIcon()
+{
+    const IconPainter painter;
+    const QList<QRgb> small = IconPainter::palette16();
+    const QList<QRgb> large = IconPainter::palette256();
+    return icofile::encode({{painter.paint(32), 4, small},
+                            {painter.paint(16), 4, small},
+                            {painter.paint(48), 8, large},
+                            {painter.paint(48), 4, small},
+                            {painter.paint(32), 8, large},
+                            {painter.paint(16), 8, large}});
+}
+
+QByteArray AssetWriter::fireballIcon()
+{
+    return icofile::encode({{FireballPainter().icon(32), 4, FireballPainter::palette(16)}});
+}
+
+giffile::Animation AssetWriter::fireballAnimation()
+{
+    constexpr int kWidth = 200;
+    constexpr int kHeight = 282;
+    constexpr int kColours = 32;
+    const FireballPainter painter;
+    giffile::Animation animation;
+    animation.width = kWidth;
+    animation.height = kHeight;
+    animation.palette = FireballPainter::palette(kColours);
+    animation.transparentIndex = 0;
+    animation.delayCentiseconds = 10;
+    for (int frame = 0; frame < FireballPainter::kFrameCount; ++frame) {
+        const std::vector<double> heat = painter.heatMap(frame, kWidth, kHeight, 104.0, 84.0);
+        animation.frames.push_back(FireballPainter::toIndices(heat, kWidth, kColours));
+    }
+    return animation;
+}
+
+bool AssetWriter::write(const QString &name, const QByteArray &bytes)
+{
+    QFile file(m_outDir.filePath(name));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size() || !file.flush()) {
+        std::fprintf(stderr, "cannot write %s: %s\n", qPrintable(file.fileName()),
+                     qPrintable(file.errorString()));
+        return false;
+    }
+    return true;
+}

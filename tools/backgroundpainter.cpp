@@ -1,0 +1,205 @@
+#include "backgroundpainter.h"
+
+#include "earthpainter.h"
+#include "noise.h"
+#include "random.h"
+#include "satellitepainter.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+constexpr double kScaleX = 739.0 / 433.0;
+constexpr double kScaleY = 409.0 / 249.0;
+constexpr double kDegree = std::numbers::pi / 180.0;
+
+struct Orbit {
+    double radius;
+    double inclination;
+    double rotation;
+    int alpha;
+};
+
+constexpr std::array<Orbit, 3> kOrbits = {{
+    {1.42, 14.0, -14.0, 150},
+    {1.8, 22.0, 17.0, 120},
+    {2.3, 7.0, 3.0, 95},
+}};
+
+void addStar(QImage &image, double x, double y, double sigma, const QColor &colour,
+             double brightness)
+{
+    const int reach = static_cast<int>(std::ceil(sigma * 3.0));
+    for (int py = static_cast<int>(y) - reach; py <= static_cast<int>(y) + reach; ++py) {
+        if (py < 0 || py >= image.height()) {
+            continue;
+        }
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(py));
+        for (int px = static_cast<int>(x) - reach; px <= static_cast<int>(x) + reach; ++px) {
+            if (px < 0 || px >= image.width()) {
+                continue;
+            }
+            const double dx = px + 0.5 - x;
+            const double dy = py + 0.5 - y;
+            const double w = brightness * std::exp(-(dx * dx + dy * dy) / (2.0 * sigma * sigma));
+            auto add = [w](int base, double channel) {
+                return std::min(255, base + static_cast<int>(std::lround(w * channel * 255.0)));
+            };
+            line[px] =
+                qRgb(add(qRed(line[px]), colour.redF()), add(qGreen(line[px]), colour.greenF()),
+                     add(qBlue(line[px]), colour.blueF()));
+        }
+    }
+}
+
+} // namespace
+
+QPointF BackgroundPainter::fromConsole(double x, double y)
+{
+    return {x * kScaleX, y * kScaleY};
+}
+
+QImage BackgroundPainter::paint() const
+{
+    QImage image(kWidth, kHeight, QImage::Format_RGB32);
+    image.fill(qRgb(0, 0, 0));
+    paintStars(image);
+
+    const EarthPainter earth(fromConsole(150.0, 137.0), 52.0 * kScaleY, kScaleX / kScaleY);
+    earth.paint(image);
+    paintOrbits(image, earth);
+
+    SatellitePainter satellite(fromConsole(358.0, 102.0));
+    const QPointF impact = earth.project(Vec3{0.52, 0.28, 0.0});
+    satellite.aimAt(earth.project(Vec3{0.45, 0.33, 0.0}));
+    {
+        QPainter painter(&image);
+        satellite.paint(painter);
+    }
+    paintCone(image, satellite.dishFocus(), earth.project(Vec3{0.45, 0.33, 0.0}));
+    paintLaser(image, satellite.emitter(), impact);
+    return image;
+}
+
+void BackgroundPainter::paintStars(QImage &image) const
+{
+    // A faint band of unresolved stars and dust behind everything.
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const double band = std::exp(-std::pow((y - 0.35 * x - 120.0) / 90.0, 2.0));
+            const double dust = 0.5 + 0.5 * noise::fbm3(x / 60.0, y / 60.0, 0.3, 5, 91U);
+            const double glow = band * dust * dust * 14.0;
+            line[x] = qRgb(static_cast<int>(glow * 0.8), static_cast<int>(glow * 0.8),
+                           static_cast<int>(glow * 1.1));
+        }
+    }
+    Random random(0x57A125ULL);
+    const std::array<QColor, 4> tints = {QColor(200, 215, 255), QColor(255, 255, 255),
+                                         QColor(255, 240, 215), QColor(255, 210, 170)};
+    for (int i = 0; i < 1100; ++i) {
+        const double x = random.uniform(0.0, kWidth);
+        const double y = random.uniform(0.0, kHeight);
+        const double magnitude = std::pow(random.uniform(), 5.0);
+        const QColor &tint = tints[random.next() % tints.size()];
+        addStar(image, x, y, 0.65 + 0.5 * magnitude, tint, 0.35 + 1.1 * magnitude);
+        if (magnitude > 0.55) {
+            addStar(image, x, y, 3.0, tint, 0.08 * magnitude);
+        }
+    }
+}
+
+void BackgroundPainter::paintOrbits(QImage &image, const EarthPainter &earth) const
+{
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (const Orbit &orbit : kOrbits) {
+        const double tilt = orbit.inclination * kDegree;
+        const double turn = orbit.rotation * kDegree;
+        auto at = [&](double theta) {
+            const double x = std::cos(theta);
+            const double y = std::sin(theta) * std::sin(tilt);
+            const double z = std::sin(theta) * std::cos(tilt);
+            return Vec3{x * std::cos(turn) - y * std::sin(turn),
+                        x * std::sin(turn) + y * std::cos(turn), z} *
+                   orbit.radius;
+        };
+        painter.setPen(QPen(QColor(235, 240, 255, orbit.alpha), 1.1));
+        constexpr int kSteps = 720;
+        for (int i = 0; i < kSteps; ++i) {
+            const double a = 2.0 * std::numbers::pi * i / kSteps;
+            const double b = 2.0 * std::numbers::pi * (i + 1) / kSteps;
+            if (!earth.hides(at((a + b) / 2.0))) {
+                painter.drawLine(earth.project(at(a)), earth.project(at(b)));
+            }
+        }
+    }
+}
+
+void BackgroundPainter::paintLaser(QImage &image, QPointF from, QPointF to) const
+{
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setCompositionMode(QPainter::CompositionMode_Plus);
+    const std::array<std::pair<double, int>, 4> glows = {
+        {{18.0, 22}, {10.0, 40}, {5.0, 90}, {2.6, 200}}};
+    for (const auto &[width, alpha] : glows) {
+        painter.setPen(QPen(QColor(255, 24, 16, alpha), width, Qt::SolidLine, Qt::RoundCap));
+        painter.drawLine(from, to);
+    }
+    painter.setPen(QPen(QColor(255, 210, 200, 230), 1.2, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(from, to);
+    for (const auto &[point, radius] : {std::pair{to, 22.0}, std::pair{from, 9.0}}) {
+        QRadialGradient flash(point, radius);
+        flash.setColorAt(0.0, QColor(255, 230, 200, 255));
+        flash.setColorAt(0.25, QColor(255, 80, 30, 200));
+        flash.setColorAt(1.0, QColor(255, 0, 0, 0));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(flash);
+        painter.drawEllipse(point, radius, radius);
+    }
+}
+
+void BackgroundPainter::paintCone(QImage &image, QPointF from, QPointF to) const
+{
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setCompositionMode(QPainter::CompositionMode_Plus);
+    const QPointF direction = to - from;
+    const double angle = std::atan2(direction.y(), direction.x()) * 180.0 / std::numbers::pi;
+    const double length = std::hypot(direction.x(), direction.y());
+    painter.translate(from);
+    painter.rotate(angle);
+
+    QPainterPath cone;
+    cone.moveTo(0.0, -4.0);
+    cone.lineTo(length, -40.0);
+    cone.lineTo(length, 40.0);
+    cone.lineTo(0.0, 4.0);
+    cone.closeSubpath();
+    QLinearGradient haze(QPointF(0.0, 0.0), QPointF(length, 0.0));
+    haze.setColorAt(0.0, QColor(40, 255, 90, 60));
+    haze.setColorAt(1.0, QColor(40, 255, 90, 8));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(haze);
+    painter.drawPath(cone);
+
+    painter.setBrush(Qt::NoBrush);
+    constexpr int kRings = 9;
+    for (int i = 0; i < kRings; ++i) {
+        const double t = (i + 0.6) / kRings;
+        const double radius = 4.0 + 36.0 * t;
+        const int alpha = static_cast<int>(220 - 120 * t);
+        painter.setPen(QPen(QColor(40, 255, 90, alpha / 3), 4.0));
+        painter.drawEllipse(QPointF(length * t, 0.0), radius * 0.3, radius);
+        painter.setPen(QPen(QColor(110, 255, 140, alpha), 1.2));
+        painter.drawEllipse(QPointF(length * t, 0.0), radius * 0.3, radius);
+    }
+}

@@ -1,0 +1,4 @@
+#pragma once
+
+// Every sound of the program is 8-bit mono at this rate.
+inline constexpr double kSampleRate = 22050.0;
