@@ -109,7 +109,7 @@ void tst_Program::consoleScreenshot() {
                                .scaled(433, 249, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                                .convertToFormat(QImage::Format_RGB32);
     const QList<QRect> headings = {
-        {24, 32, 241, 49}, {288, 8, 129, 33}, {200, 128, 209, 33}, {0, 192, 16, 16}};
+        {24, 32, 241, 49}, {288, 8, 129, 33}, {200, 128, 209, 33}, {0, 192, 73, 16}};
     for (const QRect &rect : headings) {
         int same = 0;
         int letters = 0;
