@@ -3,13 +3,14 @@
 #include <QApplication>
 #include <QFont>
 
-// Terminus is a crisp fixed-pitch bitmap face with bold and oblique cuts, the
-// closest in spirit to a terminal face; Liberation Sans stands in for the
-// heavy system face and the tiny one. The second names are only used when
-// the first is missing.
-void installFontSubstitutions() {
-    QFont::insertSubstitutions(QStringLiteral("Terminal"),
-                               {QStringLiteral("Terminus"), QStringLiteral("DejaVu Sans Mono")});
+// DejaVu Sans Mono stands in for the fixed-pitch terminal face (a bitmap
+// face would be closer, but Qt sees only the first size of a multi-size
+// bitmap font); Liberation Sans for the heavy system face and the tiny one.
+// The second names are only used when the first is missing.
+void installFontSubstitutions()
+{
+    QFont::insertSubstitutions(QStringLiteral("Terminal"), {QStringLiteral("DejaVu Sans Mono"),
+                                                            QStringLiteral("Liberation Mono")});
     QFont::insertSubstitutions(QStringLiteral("System"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
     QFont::insertSubstitutions(QStringLiteral("Small Fonts"),

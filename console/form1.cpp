@@ -27,7 +27,8 @@ const QColor White(255, 255, 255);
 const QColor Red(255, 0, 0);
 const QColor Black(0, 0, 0);
 
-QFont face(const QString &family, int pixelSize, bool bold, bool italic = false) {
+QFont face(const QString &family, int pixelSize, bool bold, bool italic = false)
+{
     QFont font(family);
     font.setPixelSize(pixelSize);
     font.setWeight(bold ? QFont::Bold : QFont::Normal);
@@ -35,14 +36,16 @@ QFont face(const QString &family, int pixelSize, bool bold, bool italic = false)
     return font;
 }
 
-void setTextColor(QWidget *widget, const QColor &color) {
+void setTextColor(QWidget *widget, const QColor &color)
+{
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, color);
     palette.setColor(QPalette::ButtonText, color);
     widget->setPalette(palette);
 }
 
-template <typename W> W *make(QWidget *parent, const char *name, const QRect &geometry) {
+template <typename W> W *make(QWidget *parent, const char *name, const QRect &geometry)
+{
     W *widget = new W(parent);
     widget->setObjectName(QLatin1String(name));
     widget->setGeometry(geometry);
@@ -52,7 +55,8 @@ template <typename W> W *make(QWidget *parent, const char *name, const QRect &ge
 // Headings draw letters only, over the picture; they never grow, wrap at
 // the label's width and clip what falls outside it.
 QLabel *makeLabel(QWidget *parent, const char *name, const QRect &geometry, const QString &text,
-                  const QFont &font, const QColor &color, Qt::Alignment alignment) {
+                  const QFont &font, const QColor &color, Qt::Alignment alignment)
+{
     auto *label = make<QLabel>(parent, name, geometry);
     label->setTextFormat(Qt::PlainText);
     label->setText(text);
@@ -64,7 +68,8 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QRect &geometry, cons
     return label;
 }
 
-QRadioButton *makeOption(QWidget *parent, const char *name, int top, const QString &text) {
+QRadioButton *makeOption(QWidget *parent, const char *name, int top, const QString &text)
+{
     auto *option = make<QRadioButton>(parent, name, QRect(16, top, 81, 33));
     option->setText(text);
     option->setAutoFillBackground(true);
@@ -104,7 +109,8 @@ Form1::Form1(QWidget *parent)
     , FireButton(make<QPushButton>(this, "FireButton", QRect(336, 208, 81, 25)))
     , CurrentRadioTextBox(make<QLineEdit>(this, "CurrentRadioTextBox", QRect(8, 8, 113, 25)))
     , Timer1(new Timer(this))
-    , m_clock(nullptr) {
+    , m_clock(nullptr)
+{
     createWindow();
     createInputs();
     createOptions();
@@ -115,15 +121,18 @@ Form1::Form1(QWidget *parent)
     Form_Load();
 }
 
-Form1::~Form1() {
+Form1::~Form1()
+{
     Form_Terminate();
 }
 
-void Form1::setWaitClock(WaitClock *clock) {
+void Form1::setWaitClock(WaitClock *clock)
+{
     m_clock = clock;
 }
 
-void Form1::createWindow() {
+void Form1::createWindow()
+{
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/laser.ico")));
@@ -135,7 +144,8 @@ void Form1::createWindow() {
     Image1->setEnabled(false);
 }
 
-void Form1::createInputs() {
+void Form1::createInputs()
+{
     PowerSlider->setOrientation(Qt::Horizontal);
     PowerSlider->setRange(1, 10);
     PowerSlider->setValue(1);
@@ -160,7 +170,8 @@ void Form1::createInputs() {
     CurrentRadioTextBox->setEnabled(false);
 }
 
-void Form1::createOptions() {
+void Form1::createOptions()
+{
     BanRadio->setFont(face(QStringLiteral("System"), 13, true));
     setTextColor(BanRadio, Red);
     PenaltyBoxRadio->setChecked(true);
@@ -173,7 +184,8 @@ void Form1::createOptions() {
     }
 }
 
-void Form1::createCountdown() {
+void Form1::createCountdown()
+{
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
@@ -190,7 +202,8 @@ void Form1::createCountdown() {
 }
 
 // Later siblings paint over earlier ones; raise from the bottom up.
-void Form1::applyStacking() {
+void Form1::applyStacking()
+{
     const QList<QWidget *> bottomUp = {
         Image1,          PowerLabel,   DelayLabel,  Label1,
         NewsLabel,       TargetLabel,  PowerSlider, DelayUpDown,
@@ -200,7 +213,8 @@ void Form1::applyStacking() {
         widget->raise();
 }
 
-void Form1::applyTabOrder() {
+void Form1::applyTabOrder()
+{
     const QList<QWidget *> order = {PowerSlider,   DelayUpDown,     DelayTextBox, FireButton,
                                     TargetTextBox, PenaltyBoxRadio, KickRadio,    BanRadio};
     for (qsizetype i = 1; i < order.size(); ++i)
@@ -208,7 +222,8 @@ void Form1::applyTabOrder() {
     PowerSlider->setFocus();
 }
 
-void Form1::connectHandlers() {
+void Form1::connectHandlers()
+{
     connect(TargetTextBox, &QLineEdit::textChanged, this, &Form1::TargetTextBox_Change);
     connect(DelayTextBox, &QLineEdit::textChanged, this, &Form1::DelayTextBox_Change);
     connect(PowerSlider, &QSlider::valueChanged, this, &Form1::PowerSlider_Change);
@@ -219,7 +234,8 @@ void Form1::connectHandlers() {
     connect(Timer1, &Timer::timeout, this, &Form1::Timer1_Timer);
 }
 
-void Form1::Form_Load() {
+void Form1::Form_Load()
+{
     const bool written = guard([this] {
         TempFolder = scratch::readTempFolder();
         CountdownSoundPath = scratch::composePath(TempFolder, scratch::CountdownFileName);
@@ -233,16 +249,19 @@ void Form1::Form_Load() {
     UpdateNews();
 }
 
-void Form1::Form_Terminate() {
+void Form1::Form_Terminate()
+{
     scratch::deleteAll();
 }
 
-void Form1::UpdateNews() {
+void Form1::UpdateNews()
+{
     NewsLabel->setText(settings::newsSentence(PowerSlider->value(), SelectedAction,
                                               TargetTextBox->text(), DelayTextBox->text()));
 }
 
-void Form1::TargetTextBox_Change() {
+void Form1::TargetTextBox_Change()
+{
     TextLength = qint16(qMin<qsizetype>(TargetTextBox->text().size(), 32767));
     if (TextLength < 1) {
         showMessage(this, settings::NoTargetMessage);
@@ -251,7 +270,8 @@ void Form1::TargetTextBox_Change() {
     UpdateNews();
 }
 
-void Form1::DelayTextBox_Change() {
+void Form1::DelayTextBox_Change()
+{
     if (!settings::isNumber(DelayTextBox->text())) {
         showMessage(this, settings::NotNumberMessage);
         DelayTextBox->setText(settings::DefaultDelay);
@@ -266,34 +286,41 @@ void Form1::DelayTextBox_Change() {
     UpdateNews();
 }
 
-void Form1::PowerSlider_Change() {
+void Form1::PowerSlider_Change()
+{
     UpdateNews();
 }
 
-void Form1::PenaltyBoxRadio_Click() {
+void Form1::PenaltyBoxRadio_Click()
+{
     SelectedAction = settings::PenaltyBoxAction;
     UpdateNews();
 }
 
-void Form1::KickRadio_Click() {
+void Form1::KickRadio_Click()
+{
     SelectedAction = settings::KickAction;
     UpdateNews();
 }
 
-void Form1::BanRadio_Click() {
+void Form1::BanRadio_Click()
+{
     SelectedAction = settings::BanAction;
     UpdateNews();
 }
 
-void Form1::PlayCountdownAudio() {
+void Form1::PlayCountdownAudio()
+{
     sound::play(CountdownSoundPath);
 }
 
-void Form1::PlayBoomAudio() {
+void Form1::PlayBoomAudio()
+{
     sound::play(BoomSoundPath);
 }
 
-void Form1::FireButton_Click() {
+void Form1::FireButton_Click()
+{
     ProgressBar1->setValue(0);
     ProgressBar1->setMaximum(int(float(settings::toNumber(DelayTextBox->text()).value_or(1))));
     Timer1->setEnabled(true);
@@ -310,7 +337,8 @@ void Form1::FireButton_Click() {
     }
 }
 
-void Form1::Timer1_Timer() {
+void Form1::Timer1_Timer()
+{
     const float maximum = float(ProgressBar1->maximum());
     const float value = float(ProgressBar1->value());
     if (maximum == value) {
@@ -325,24 +353,28 @@ void Form1::Timer1_Timer() {
     }
 }
 
-void Form1::DisableAll() {
+void Form1::DisableAll()
+{
     for (QWidget *input : inputs())
         input->setEnabled(false);
     setEnabled(false);
 }
 
-void Form1::EnableAll() {
+void Form1::EnableAll()
+{
     setEnabled(true);
     for (QWidget *input : inputs())
         input->setEnabled(true);
 }
 
-QList<QWidget *> Form1::inputs() const {
+QList<QWidget *> Form1::inputs() const
+{
     return {DelayUpDown, DelayTextBox, PenaltyBoxRadio, KickRadio,
             BanRadio,    PowerSlider,  TargetTextBox,   FireButton};
 }
 
-void Form1::WaitSeconds(float seconds) {
+void Form1::WaitSeconds(float seconds)
+{
     static SystemClock systemClock;
     WaitClock &clock = m_clock ? *m_clock : systemClock;
     m_waiting = true;
@@ -353,7 +385,8 @@ void Form1::WaitSeconds(float seconds) {
 // A close request during the locked wait would destroy the window under the
 // handler that is still waiting; it is carried out once the wait returns.
 // A closed console takes its countdown with it.
-void Form1::closeEvent(QCloseEvent *event) {
+void Form1::closeEvent(QCloseEvent *event)
+{
     if (m_waiting) {
         m_closeDeferred = true;
         event->ignore();

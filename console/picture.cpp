@@ -4,7 +4,8 @@
 #include <QPainter>
 
 Picture::Picture(const QString &resource, const QRect &geometry, QWidget *parent)
-    : QWidget(parent) {
+    : QWidget(parent)
+{
     setGeometry(geometry);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -14,7 +15,8 @@ Picture::Picture(const QString &resource, const QRect &geometry, QWidget *parent
         image.scaled(geometry.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
 }
 
-void Picture::paintEvent(QPaintEvent *) {
+void Picture::paintEvent(QPaintEvent *)
+{
     QPainter painter(this);
     painter.drawPixmap(0, 0, m_pixmap);
 }

@@ -4,8 +4,8 @@
 
 namespace settings {
 
-QString newsSentence(int power, const QString &action, const QString &target,
-                     const QString &delay) {
+QString newsSentence(int power, const QString &action, const QString &target, const QString &delay)
+{
     return QStringLiteral("Launching a Power ") + QString::number(power) + QLatin1Char(' ') +
            action + QStringLiteral(" Laser to ") + target + QStringLiteral(" after ") + delay +
            QStringLiteral(" seconds.");
@@ -13,12 +13,14 @@ QString newsSentence(int power, const QString &action, const QString &target,
 
 namespace {
 
-bool isAsciiDigit(QChar c) {
+bool isAsciiDigit(QChar c)
+{
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
 // The text between the surrounding blanks, or an empty view when it is all blanks.
-QStringView core(const QString &text) {
+QStringView core(const QString &text)
+{
     qsizetype begin = 0;
     qsizetype end = text.size();
     while (begin < end && text.at(begin) == QLatin1Char(' '))
@@ -30,7 +32,8 @@ QStringView core(const QString &text) {
 
 } // namespace
 
-bool isNumber(const QString &text) {
+bool isNumber(const QString &text)
+{
     QStringView body = core(text);
     if (!body.isEmpty() && (body.front() == QLatin1Char('+') || body.front() == QLatin1Char('-')))
         body = body.sliced(1);
@@ -47,7 +50,8 @@ bool isNumber(const QString &text) {
     return digits >= 1 && points <= 1;
 }
 
-std::optional<double> toNumber(const QString &text) {
+std::optional<double> toNumber(const QString &text)
+{
     if (!isNumber(text))
         return std::nullopt;
     QString body = core(text).toString();
@@ -64,7 +68,8 @@ std::optional<double> toNumber(const QString &text) {
     return value;
 }
 
-std::optional<double> wholePart(const QString &text) {
+std::optional<double> wholePart(const QString &text)
+{
     const std::optional<double> value = toNumber(text);
     if (!value)
         return std::nullopt;

@@ -13,13 +13,15 @@ UpDown::UpDown(QLineEdit *buddy, int minimum, int maximum, QWidget *parent)
     , m_down(makeButton(Qt::DownArrow))
     , m_minimum(minimum)
     , m_maximum(maximum)
-    , m_value(minimum) {
+    , m_value(minimum)
+{
     setFocusPolicy(Qt::StrongFocus);
     connect(m_up, &QToolButton::clicked, this, [this] { stepBy(1); });
     connect(m_down, &QToolButton::clicked, this, [this] { stepBy(-1); });
 }
 
-QToolButton *UpDown::makeButton(Qt::ArrowType arrow) {
+QToolButton *UpDown::makeButton(Qt::ArrowType arrow)
+{
     auto *button = new QToolButton(this);
     button->setArrowType(arrow);
     button->setAutoRepeat(true);
@@ -27,7 +29,8 @@ QToolButton *UpDown::makeButton(Qt::ArrowType arrow) {
     return button;
 }
 
-void UpDown::stepBy(int steps) {
+void UpDown::stepBy(int steps)
+{
     const std::optional<double> inBox = settings::wholePart(m_buddy->text());
     const double base = inBox ? *inBox : m_value;
     const int from = int(qBound<double>(m_minimum, base, m_maximum));
@@ -35,7 +38,8 @@ void UpDown::stepBy(int steps) {
     m_buddy->setText(QString::number(m_value));
 }
 
-void UpDown::keyPressEvent(QKeyEvent *event) {
+void UpDown::keyPressEvent(QKeyEvent *event)
+{
     if (event->key() == Qt::Key_Up)
         stepBy(1);
     else if (event->key() == Qt::Key_Down)
@@ -44,7 +48,8 @@ void UpDown::keyPressEvent(QKeyEvent *event) {
         QWidget::keyPressEvent(event);
 }
 
-void UpDown::resizeEvent(QResizeEvent *) {
+void UpDown::resizeEvent(QResizeEvent *)
+{
     const int upper = height() / 2;
     m_up->setGeometry(0, 0, width(), upper);
     m_down->setGeometry(0, upper, width(), height() - upper);

@@ -5,16 +5,19 @@
 #include <chrono>
 #include <thread>
 
-float SystemClock::secondsSinceMidnight() {
+float SystemClock::secondsSinceMidnight()
+{
     return float(QTime::currentTime().msecsSinceStartOfDay() / 1000.0);
 }
 
-double SystemClock::monotonicSeconds() {
+double SystemClock::monotonicSeconds()
+{
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-void SystemClock::sleepOneMillisecond() {
+void SystemClock::sleepOneMillisecond()
+{
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
@@ -27,10 +30,13 @@ public:
     Poller(float seconds, WaitClock &clock, const std::function<void()> &pass)
         : m_clock(clock)
         , m_pass(pass)
-        , m_end(clock.monotonicSeconds() + seconds) {}
+        , m_end(clock.monotonicSeconds() + seconds)
+    {
+    }
 
     // One pass; false once the monotonic bound has run out.
-    bool round() {
+    bool round()
+    {
         m_pass();
         m_clock.sleepOneMillisecond();
         return m_clock.monotonicSeconds() < m_end;
@@ -44,7 +50,8 @@ private:
 
 } // namespace
 
-void pollWait(float seconds, WaitClock &clock, const std::function<void()> &pass) {
+void pollWait(float seconds, WaitClock &clock, const std::function<void()> &pass)
+{
     Poller poller(seconds, clock, pass);
     float deadline = clock.secondsSinceMidnight() + seconds;
     // A deadline of exactly the day's length can never be read from the

@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-qpa-plugins
     libsdl2-dev libgif-dev
-    fonts-liberation fonts-terminus-otb fonts-dejavu-core
+    fonts-liberation fonts-dejavu-core
     libxcb1-dev xvfb xauth xdotool x11-utils
 )
 

@@ -55,7 +55,8 @@ private slots:
     void anyInputEndsValid();
 
 private:
-    template <typename T> T *child(const char *name) const {
+    template <typename T> T *child(const char *name) const
+    {
         T *widget = m_form->findChild<T *>(QLatin1String(name));
         if (!widget)
             qFatal("no control %s", name);
@@ -68,24 +69,28 @@ private:
     std::unique_ptr<Form1> m_form;
 };
 
-void tst_Form1::initTestCase() {
+void tst_Form1::initTestCase()
+{
     QVERIFY(m_temp.isValid());
     qputenv("TEMP", m_temp.path().toLocal8Bit());
     installFontSubstitutions();
 }
 
-void tst_Form1::init() {
+void tst_Form1::init()
+{
     m_form = std::make_unique<Form1>();
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     QApplication::setActiveWindow(m_form.get());
 }
 
-void tst_Form1::cleanup() {
+void tst_Form1::cleanup()
+{
     m_form.reset();
 }
 
-void tst_Form1::geometry_data() {
+void tst_Form1::geometry_data()
+{
     QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("rect");
     QTest::newRow("Image1") << "Image1" << QRect(0, 0, 433, 249);
@@ -106,7 +111,8 @@ void tst_Form1::geometry_data() {
     QTest::newRow("CurrentRadioTextBox") << "CurrentRadioTextBox" << QRect(8, 8, 113, 25);
 }
 
-void tst_Form1::geometry() {
+void tst_Form1::geometry()
+{
     QFETCH(QString, name);
     QFETCH(QRect, rect);
     QCOMPARE(child<QWidget>(name.toLatin1())->geometry(), rect);
@@ -117,7 +123,8 @@ void tst_Form1::geometry() {
     QVERIFY(!m_form->windowIcon().isNull());
 }
 
-void tst_Form1::texts_data() {
+void tst_Form1::texts_data()
+{
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("text");
     QTest::newRow("Label1") << "Label1"
@@ -147,7 +154,8 @@ void tst_Form1::texts_data() {
                                          << "zib's basement";
 }
 
-void tst_Form1::texts() {
+void tst_Form1::texts()
+{
     QFETCH(QString, name);
     QFETCH(QString, text);
     QWidget *widget = child<QWidget>(name.toLatin1());
@@ -164,14 +172,15 @@ void tst_Form1::texts() {
     }
 }
 
-void tst_Form1::fonts_data() {
+void tst_Form1::fonts_data()
+{
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("face");
     QTest::addColumn<int>("pixels");
     QTest::addColumn<bool>("bold");
     QTest::addColumn<bool>("italic");
     QTest::newRow("Label1 terminal") << "Label1"
-                                     << "Terminus" << 24 << false << false;
+                                     << "DejaVu Sans Mono" << 24 << false << false;
     QTest::newRow("PowerLabel system") << "PowerLabel"
                                        << "Liberation Sans" << 26 << true << false;
     QTest::newRow("TargetLabel system") << "TargetLabel"
@@ -183,7 +192,7 @@ void tst_Form1::fonts_data() {
     QTest::newRow("BanRadio system") << "BanRadio"
                                      << "Liberation Sans" << 13 << true << false;
     QTest::newRow("FireButton terminal") << "FireButton"
-                                         << "Terminus" << 12 << true << true;
+                                         << "DejaVu Sans Mono" << 12 << true << true;
     QTest::newRow("KickRadio default") << "KickRadio"
                                        << "Liberation Sans" << 11 << false << false;
     QTest::newRow("TargetTextBox default") << "TargetTextBox"
@@ -192,7 +201,8 @@ void tst_Form1::fonts_data() {
 
 // Each face must resolve to an installed font, not to whatever fontconfig
 // falls back on when a name is unknown.
-void tst_Form1::fonts() {
+void tst_Form1::fonts()
+{
     QFETCH(QString, name);
     QFETCH(QString, face);
     QFETCH(int, pixels);
@@ -203,11 +213,13 @@ void tst_Form1::fonts() {
     QVERIFY2(QFontDatabase::families().contains(face), qPrintable(face + " is not installed"));
     QCOMPARE(info.family(), face);
     QCOMPARE(font.pixelSize(), pixels);
+    QCOMPARE(info.pixelSize(), pixels);
     QCOMPARE(info.bold(), bold);
     QCOMPARE(info.italic(), italic);
 }
 
-void tst_Form1::colours() {
+void tst_Form1::colours()
+{
     for (const char *name : {"Label1", "PowerLabel", "TargetLabel", "DelayLabel"}) {
         auto *label = child<QLabel>(name);
         QCOMPARE(label->palette().color(QPalette::WindowText), QColor(255, 255, 255));
@@ -233,7 +245,8 @@ void tst_Form1::colours() {
     QCOMPARE(shot.pixel(72, 202), picture.pixel(72, 202));
 }
 
-void tst_Form1::startState() {
+void tst_Form1::startState()
+{
     QVERIFY(m_form->PenaltyBoxRadio->isChecked());
     QVERIFY(!m_form->KickRadio->isChecked() && !m_form->BanRadio->isChecked());
     QCOMPARE(m_form->SelectedAction, QString("Penalty Box"));
@@ -270,7 +283,8 @@ void tst_Form1::startState() {
                                    "KickRadio", "BanRadio", "CurrentRadioTextBox"}));
 }
 
-void tst_Form1::tabOrder() {
+void tst_Form1::tabOrder()
+{
     m_form->KickRadio->click();
     QStringList visited;
     for (int i = 0; i < 7; ++i) {
@@ -293,7 +307,8 @@ void tst_Form1::tabOrder() {
     QCOMPARE(m_form->SelectedAction, QString("Penalty Box"));
 }
 
-void tst_Form1::timerIdle() {
+void tst_Form1::timerIdle()
+{
     QVERIFY(m_form->Timer1->isEnabled());
     QCOMPARE(m_form->Timer1->interval(), 0);
     QSignalSpy ticks(m_form->Timer1, &Timer::timeout);
@@ -302,7 +317,8 @@ void tst_Form1::timerIdle() {
     QVERIFY(!m_form->Timer1->isTicking());
 }
 
-void tst_Form1::replaceText(QLineEdit *box, const QString &text, bool paste) {
+void tst_Form1::replaceText(QLineEdit *box, const QString &text, bool paste)
+{
     box->setFocus();
     QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
     if (text.isEmpty()) {
@@ -315,12 +331,14 @@ void tst_Form1::replaceText(QLineEdit *box, const QString &text, bool paste) {
     }
 }
 
-bool tst_Form1::delayValid() const {
+bool tst_Form1::delayValid() const
+{
     const std::optional<double> whole = settings::wholePart(m_form->DelayTextBox->text());
     return whole && *whole >= 1 && *whole <= 20;
 }
 
-void tst_Form1::delayEdit_data() {
+void tst_Form1::delayEdit_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("paste");
     QTest::addColumn<QString>("message");
@@ -355,7 +373,8 @@ void tst_Form1::delayEdit_data() {
 
 // One offending edit gives one message, shown while the offending text is
 // still in the box; the replacement follows and the news line names it.
-void tst_Form1::delayEdit() {
+void tst_Form1::delayEdit()
+{
     QFETCH(QString, text);
     QFETCH(bool, paste);
     QFETCH(QString, message);
@@ -379,7 +398,8 @@ void tst_Form1::delayEdit() {
     QVERIFY(delayValid());
 }
 
-void tst_Form1::targetEdit_data() {
+void tst_Form1::targetEdit_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("paste");
     QTest::addColumn<int>("messages");
@@ -394,7 +414,8 @@ void tst_Form1::targetEdit_data() {
     QTest::newRow("markup shown as typed") << "<b>zib</b>" << true << 0 << "<b>zib</b>";
 }
 
-void tst_Form1::targetEdit() {
+void tst_Form1::targetEdit()
+{
     QFETCH(QString, text);
     QFETCH(bool, paste);
     QFETCH(int, messages);
@@ -414,7 +435,8 @@ void tst_Form1::targetEdit() {
              "Launching a Power 1 Penalty Box Laser to " + result + " after 10 seconds.");
 }
 
-void tst_Form1::options_data() {
+void tst_Form1::options_data()
+{
     QTest::addColumn<QStringList>("clicks");
     QTest::addColumn<QString>("action");
     QTest::newRow("ban in capitals") << QStringList{"BanRadio"} << "BAN";
@@ -424,7 +446,8 @@ void tst_Form1::options_data() {
     QTest::newRow("chosen again") << QStringList{"KickRadio", "KickRadio"} << "Kick";
 }
 
-void tst_Form1::options() {
+void tst_Form1::options()
+{
     QFETCH(QStringList, clicks);
     QFETCH(QString, action);
     for (const QString &name : clicks)
@@ -434,7 +457,8 @@ void tst_Form1::options() {
              "Launching a Power 1 " + action + " Laser to zib42zab after 10 seconds.");
 }
 
-void tst_Form1::slider_data() {
+void tst_Form1::slider_data()
+{
     QTest::addColumn<QList<int>>("keys");
     QTest::addColumn<QList<int>>("values");
     QTest::newRow("two large steps up")
@@ -447,7 +471,8 @@ void tst_Form1::slider_data() {
                                   << QList<int>{10, 10, 10};
 }
 
-void tst_Form1::slider() {
+void tst_Form1::slider()
+{
     QFETCH(QList<int>, keys);
     QFETCH(QList<int>, values);
     for (qsizetype i = 0; i < keys.size(); ++i) {
@@ -459,7 +484,8 @@ void tst_Form1::slider() {
     }
 }
 
-void tst_Form1::spinner_data() {
+void tst_Form1::spinner_data()
+{
     QTest::addColumn<QString>("start");
     QTest::addColumn<bool>("up");
     QTest::addColumn<QString>("result");
@@ -472,7 +498,8 @@ void tst_Form1::spinner_data() {
 }
 
 // Steps come from real clicks on the arrows and from the arrow keys.
-void tst_Form1::spinner() {
+void tst_Form1::spinner()
+{
     QFETCH(QString, start);
     QFETCH(bool, up);
     QFETCH(QString, result);
@@ -488,7 +515,8 @@ void tst_Form1::spinner() {
 }
 
 // Whatever is pasted, the boxes end valid, with at most one message per edit.
-void tst_Form1::anyInputEndsValid() {
+void tst_Form1::anyInputEndsValid()
+{
     QRandomGenerator random(4242);
     const QList<char16_t> odd = {0x200f, 0x202e, 0xd83d, 0xde00, 0x0000, 0x0007, 0x000a,
                                  0xfeff, 0x0663, 0xff10, 0x002d, 0x002e, 0x0020, 0x0031};

@@ -1,8 +1,8 @@
 #include "x11windows.h"
 
 #include <QDir>
-#include <QFile>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPixmap>
@@ -43,20 +43,23 @@ private:
 
 const QString ConsoleTitle = QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:");
 
-void tst_Program::initTestCase() {
+void tst_Program::initTestCase()
+{
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         QSKIP("needs an X server (run under xvfb-run)");
     m_x11 = new X11Windows;
 }
 
-void tst_Program::cleanup() {
+void tst_Program::cleanup()
+{
     if (m_program.state() != QProcess::NotRunning) {
         m_program.kill();
         m_program.waitForFinished();
     }
 }
 
-void tst_Program::start(const QString &temp, const QString &audioDriver) {
+void tst_Program::start(const QString &temp, const QString &audioDriver)
+{
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("TEMP", temp);
     env.insert("SDL_AUDIODRIVER", audioDriver);
@@ -67,29 +70,34 @@ void tst_Program::start(const QString &temp, const QString &audioDriver) {
     QVERIFY(m_program.waitForStarted());
 }
 
-bool tst_Program::finished(int timeoutMs) {
+bool tst_Program::finished(int timeoutMs)
+{
     return m_program.state() == QProcess::NotRunning || m_program.waitForFinished(timeoutMs);
 }
 
-QImage tst_Program::grab(xcb_window_t window) const {
+QImage tst_Program::grab(xcb_window_t window) const
+{
     return QGuiApplication::primaryScreen()->grabWindow(window).toImage().convertToFormat(
         QImage::Format_RGB32);
 }
 
-void tst_Program::save(const QImage &image, const QString &name) const {
+void tst_Program::save(const QImage &image, const QString &name) const
+{
     QVERIFY(image.save(QStringLiteral(LASER_TEST_OUTPUT) + "/" + name));
 }
 
 namespace {
 
-bool near(QRgb a, QRgb b, int tolerance) {
+bool near(QRgb a, QRgb b, int tolerance)
+{
     return qAbs(qRed(a) - qRed(b)) <= tolerance && qAbs(qGreen(a) - qGreen(b)) <= tolerance &&
            qAbs(qBlue(a) - qBlue(b)) <= tolerance;
 }
 
 } // namespace
 
-void tst_Program::consoleScreenshot() {
+void tst_Program::consoleScreenshot()
+{
     QTemporaryDir temp;
     start(temp.path());
     const xcb_window_t window = m_x11->waitFor(ConsoleTitle, 15000);
@@ -135,7 +143,8 @@ void tst_Program::consoleScreenshot() {
 // The boom file's path is taken by a folder, so the start fails after the
 // countdown file is written: the failure is shown, the program ends with a
 // non-zero status and leaves no scratch file behind.
-void tst_Program::failedStartReportsAndCleansUp() {
+void tst_Program::failedStartReportsAndCleansUp()
+{
     QTemporaryDir temp;
     QVERIFY(QDir(temp.path()).mkdir("boomaudiojungle.wav"));
     start(temp.path());
@@ -164,8 +173,8 @@ void tst_Program::xdotool(const QStringList &arguments)
 void tst_Program::click(xcb_window_t window, int x, int y)
 {
     const QPoint at = m_x11->geometry(window).topLeft() + QPoint(x, y);
-    xdotool({"mousemove", "--sync", QString::number(at.x()), QString::number(at.y()), "click",
-             "1"});
+    xdotool(
+        {"mousemove", "--sync", QString::number(at.x()), QString::number(at.y()), "click", "1"});
 }
 
 namespace {
@@ -197,8 +206,7 @@ qsizetype findRun(const std::vector<qint16> &recording, const std::vector<qint16
                   size_t from, size_t length, size_t first, size_t last)
 {
     for (size_t at = first; at <= last && at + length <= recording.size(); ++at) {
-        if (std::equal(sound.begin() + from, sound.begin() + from + length,
-                       recording.begin() + at))
+        if (std::equal(sound.begin() + from, sound.begin() + from + length, recording.begin() + at))
             return qsizetype(at - from);
     }
     return -1;
@@ -239,8 +247,8 @@ void tst_Program::verifyHeard(const QString &recording)
              qPrintable(QString("countdown starts %1 samples in").arg(countdownAt)));
 
     const size_t boomProbe = firstLoud(boom);
-    const qsizetype boomAt = findRun(heard, boom, boomProbe, 1024, countdownAt + rate * 2,
-                                     countdownAt + rate * 4);
+    const qsizetype boomAt =
+        findRun(heard, boom, boomProbe, 1024, countdownAt + rate * 2, countdownAt + rate * 4);
     QVERIFY2(boomAt >= 0, "no boom between 2 and 4 seconds after the countdown");
     const double boomSeconds = double(boomAt - countdownAt) / rate;
     QVERIFY2(boomSeconds > 2.8 && boomSeconds < 3.2, qPrintable(QString::number(boomSeconds)));
@@ -266,8 +274,7 @@ void tst_Program::oneFiringFromEndToEnd()
 
     click(console, 16 + 30, 120 + 16);
     click(console, 288 + 10, 40 + 10);
-    xdotool({"key", "--delay", "30", "Home", "Right", "Right", "Right", "Right", "Right",
-             "Right"});
+    xdotool({"key", "--delay", "30", "Home", "Right", "Right", "Right", "Right", "Right", "Right"});
     click(console, 16 + 12, 208 + 12);
     xdotool({"key", "ctrl+a", "2"});
     QTest::qWait(300);
