@@ -56,8 +56,11 @@ void fire(Form1 &form, int delay) {
                 boom / 1e6 - (delay + 1) * 1000.0);
     std::printf("  cpu in the wait: %.1f %% of one core (%.3f s of %.3f s)\n",
                 100 * cpuWait / waitSeconds, cpuWait, waitSeconds);
-    std::printf("  cpu after it:    %.1f %% of one core (%.3f s of %.3f s)\n",
-                100 * cpuRest / restSeconds, cpuRest, restSeconds);
+    if (restSeconds > 0.05)
+        std::printf("  cpu after it:    %.1f %% of one core (%.3f s of %.3f s)\n",
+                    100 * cpuRest / restSeconds, cpuRest, restSeconds);
+    else
+        std::printf("  the boom came inside the wait\n");
 }
 
 } // namespace
