@@ -91,7 +91,7 @@ giffile::Animation AssetWriter::fireballAnimation()
     animation.transparentIndex = 0;
     animation.delayCentiseconds = 10;
     for (int frame = 0; frame < FireballPainter::kFrameCount; ++frame) {
-        const std::vector<double> heat = painter.heatMap(frame, kWidth, kHeight, 104.0, 84.0);
+        const std::vector<double> heat = painter.heatMap(frame, kWidth, kHeight, 108.0, 90.0);
         animation.frames.push_back(FireballPainter::toIndices(heat, kWidth, kColours));
     }
     return animation;

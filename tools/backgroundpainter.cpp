@@ -28,9 +28,9 @@ struct Orbit {
 };
 
 constexpr std::array<Orbit, 3> kOrbits = {{
-    {1.42, 14.0, -14.0, 150},
-    {1.8, 22.0, 17.0, 120},
-    {2.3, 7.0, 3.0, 95},
+    {1.38, 16.0, -14.0, 120},
+    {1.75, 24.0, 16.0, 95},
+    {2.25, 8.0, 3.0, 75},
 }};
 
 void addStar(QImage &image, double x, double y, double sigma, const QColor &colour,
@@ -104,14 +104,14 @@ void BackgroundPainter::paintStars(QImage &image) const
     Random random(0x57A125ULL);
     const std::array<QColor, 4> tints = {QColor(200, 215, 255), QColor(255, 255, 255),
                                          QColor(255, 240, 215), QColor(255, 210, 170)};
-    for (int i = 0; i < 1100; ++i) {
+    for (int i = 0; i < 650; ++i) {
         const double x = random.uniform(0.0, kWidth);
         const double y = random.uniform(0.0, kHeight);
-        const double magnitude = std::pow(random.uniform(), 5.0);
+        const double magnitude = std::pow(random.uniform(), 7.0);
         const QColor &tint = tints[random.next() % tints.size()];
-        addStar(image, x, y, 0.65 + 0.5 * magnitude, tint, 0.35 + 1.1 * magnitude);
-        if (magnitude > 0.55) {
-            addStar(image, x, y, 3.0, tint, 0.08 * magnitude);
+        addStar(image, x, y, 0.6 + 0.45 * magnitude, tint, 0.12 + 1.2 * magnitude);
+        if (magnitude > 0.45) {
+            addStar(image, x, y, 2.6, tint, 0.07 * magnitude);
         }
     }
 }
@@ -131,7 +131,7 @@ void BackgroundPainter::paintOrbits(QImage &image, const EarthPainter &earth) co
                         x * std::sin(turn) + y * std::cos(turn), z} *
                    orbit.radius;
         };
-        painter.setPen(QPen(QColor(235, 240, 255, orbit.alpha), 1.1));
+        painter.setPen(QPen(QColor(235, 240, 255, orbit.alpha), 0.9));
         constexpr int kSteps = 720;
         for (int i = 0; i < kSteps; ++i) {
             const double a = 2.0 * std::numbers::pi * i / kSteps;
@@ -185,21 +185,22 @@ void BackgroundPainter::paintCone(QImage &image, QPointF from, QPointF to) const
     cone.lineTo(0.0, 4.0);
     cone.closeSubpath();
     QLinearGradient haze(QPointF(0.0, 0.0), QPointF(length, 0.0));
-    haze.setColorAt(0.0, QColor(40, 255, 90, 60));
-    haze.setColorAt(1.0, QColor(40, 255, 90, 8));
+    haze.setColorAt(0.0, QColor(40, 255, 90, 45));
+    haze.setColorAt(1.0, QColor(40, 255, 90, 4));
     painter.setPen(Qt::NoPen);
     painter.setBrush(haze);
     painter.drawPath(cone);
 
     painter.setBrush(Qt::NoBrush);
-    constexpr int kRings = 9;
+    // Rings bunch up near the dish, as a wave train seen in perspective would.
+    constexpr int kRings = 11;
     for (int i = 0; i < kRings; ++i) {
-        const double t = (i + 0.6) / kRings;
+        const double t = std::pow((i + 0.7) / kRings, 1.25);
         const double radius = 4.0 + 36.0 * t;
-        const int alpha = static_cast<int>(220 - 120 * t);
-        painter.setPen(QPen(QColor(40, 255, 90, alpha / 3), 4.0));
-        painter.drawEllipse(QPointF(length * t, 0.0), radius * 0.3, radius);
-        painter.setPen(QPen(QColor(110, 255, 140, alpha), 1.2));
-        painter.drawEllipse(QPointF(length * t, 0.0), radius * 0.3, radius);
+        const int alpha = static_cast<int>(200 - 150 * t);
+        painter.setPen(QPen(QColor(30, 255, 80, alpha / 4), 3.5));
+        painter.drawEllipse(QPointF(length * t, 0.0), radius * 0.28, radius);
+        painter.setPen(QPen(QColor(120, 255, 150, alpha), 0.9));
+        painter.drawEllipse(QPointF(length * t, 0.0), radius * 0.28, radius);
     }
 }

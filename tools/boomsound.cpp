@@ -81,6 +81,31 @@ private:
     SvFilter m_wander;
 };
 
+// The middle of the roll, which small speakers can still play: band-passed
+// noise that decays more slowly than the blast and wobbles in level.
+class Roll {
+public:
+    explicit Roll(Random &random)
+        : m_random(random)
+    {
+        m_band.setup(420.0, 0.9);
+        m_wander.setup(6.0, 0.5);
+    }
+
+    double next(double t)
+    {
+        m_band.process(m_random.bipolar());
+        m_wander.process(m_random.bipolar());
+        const double wobble = std::max(0.15, 1.0 + 14.0 * m_wander.lowpass());
+        return m_band.bandpass() * wobble * fadeIn(t, 0.0, 0.03) * std::exp(-t / 0.9);
+    }
+
+private:
+    Random &m_random;
+    SvFilter m_band;
+    SvFilter m_wander;
+};
+
 // Debris: short bright crackles, thick at first and thinning out.
 class Crackle {
 public:
@@ -118,12 +143,13 @@ std::vector<double> boom()
     Burst burst(random);
     Rumble rumble(random);
     Crackle crackle(random);
+    Roll roll(random);
     Reverb room(0.8, 0.55);
     std::vector<double> out(kSamples);
     for (int i = 0; i < kSamples; ++i) {
         const double t = timeOf(i);
         const double dry = 1.0 * thump.next(t) + 0.75 * burst.next(t) + 0.8 * rumble.next(t) +
-                           0.5 * crackle.next(t);
+                           0.5 * crackle.next(t) + 0.45 * roll.next(t);
         const double wet = room.process(dry);
         const double ending = 1.0 - fadeIn(t, kDuration - 0.6, 0.6);
         out[i] = softClip(dry + 0.3 * wet, 1.6) * ending;

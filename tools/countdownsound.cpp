@@ -1,3 +1,4 @@
+#include "random.h"
 #include "reverb.h"
 #include "sounds.h"
 #include "svfilter.h"
@@ -33,13 +34,19 @@ public:
         const double filtered = m_filter.process(raw);
         const double sub = std::sin(kTwoPi * m_phaseSub);
         const double throb = 0.78 + 0.22 * std::sin(kTwoPi * m_phaseThrob);
-        const double level = (0.10 + 0.32 * std::pow(progress, 1.3)) * fadeIn(t, 0.0, 0.5);
+        const double level = (0.16 + 0.28 * std::pow(progress, 1.3)) * fadeIn(t, 0.0, 0.5);
         const double whine = 0.05 * progress * progress * std::sin(kTwoPi * m_phaseWhine);
-        return level * throb * (0.8 * filtered + 0.45 * sub) + whine;
+        // Rushing air that rises with the charge.
+        m_rush.setup(400.0 * std::pow(2.0, 3.0 * progress), 2.5);
+        m_rush.process(m_random.bipolar());
+        const double rush = 0.12 * progress * progress * m_rush.bandpass();
+        return level * throb * (0.8 * filtered + 0.45 * sub) + whine + rush;
     }
 
 private:
     SvFilter m_filter;
+    SvFilter m_rush;
+    Random m_random{0xC0DEULL};
     double m_phaseA = 0.0;
     double m_phaseB = 0.25;
     double m_phaseSub = 0.0;

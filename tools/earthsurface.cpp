@@ -78,10 +78,10 @@ Vec3 EarthSurface::oceanColour(const Vec3 &w, double coast) const
 {
     const Vec3 deep{0.012, 0.075, 0.215};
     const Vec3 open{0.03, 0.15, 0.36};
-    const Vec3 shelf{0.08, 0.36, 0.48};
+    const Vec3 shelf{0.05, 0.26, 0.42};
     const double swell = 0.5 + 0.5 * noise::fbm3(w.x * 5.0, w.y * 5.0, w.z * 5.0, 4, 17U);
     const Vec3 base = mix(deep, open, swell);
-    return mix(base, shelf, 0.75 * smoothstep(0.12, 0.5, coast));
+    return mix(base, shelf, 0.45 * smoothstep(0.25, 0.6, coast));
 }
 
 Vec3 EarthSurface::landColour(double lon, double lat, const Vec3 &w, double coast) const
@@ -89,7 +89,7 @@ Vec3 EarthSurface::landColour(double lon, double lat, const Vec3 &w, double coas
     const Vec3 rainforest{0.1, 0.24, 0.08};
     const Vec3 temperate{0.24, 0.31, 0.15};
     const Vec3 steppe{0.52, 0.47, 0.33};
-    const Vec3 desert{0.66, 0.42, 0.24};
+    const Vec3 desert{0.62, 0.4, 0.24};
     const Vec3 highland{0.4, 0.34, 0.28};
     const Vec3 taiga{0.13, 0.2, 0.11};
     const Vec3 ice{0.86, 0.89, 0.92};
@@ -129,7 +129,7 @@ double EarthSurface::cloudCover(double lon, double lat, const Vec3 &w) const
     // East-west streaks of the storm tracks.
     const double streaks = noise::fbm3(lon / 9.0, lat / 2.2, 0.5, 4, 71U);
     const double midLatitudes = bell(std::fabs(lat), 48.0, 12.0);
-    double bias = -0.1 + 0.16 * bell(lat, 6.0, 7.0) - 0.12 * bell(std::fabs(lat), 24.0, 7.0) +
+    double bias = -0.03 + 0.16 * bell(lat, 6.0, 7.0) - 0.12 * bell(std::fabs(lat), 24.0, 7.0) +
                   0.08 * midLatitudes;
     bias -= 0.18 * region(lon, lat, 118.0, 142.0, -32.0, -18.0, 4.0);
     for (const Cyclone &c : kCyclones) {
@@ -138,7 +138,10 @@ double EarthSurface::cloudCover(double lon, double lat, const Vec3 &w) const
         bias += 0.22 * bell(distance, 0.0, c.radius * 0.9) - 0.5 * bell(distance, 0.0, 0.7);
     }
     const double density = billows + 0.55 * midLatitudes * streaks + bias;
-    return smoothstep(0.02, 0.32, density);
+    // Thick decks, plus thin wisps that let the surface show through.
+    const Vec3 f = q * 3.1;
+    const double wisps = smoothstep(-0.05, 0.35, noise::fbm3(f.x, f.y, f.z, 4, 67U));
+    return std::max(smoothstep(0.0, 0.3, density), 0.45 * wisps * smoothstep(-0.25, 0.0, density));
 }
 
 double EarthSurface::cityLights(double lon, double lat, const Vec3 &w) const

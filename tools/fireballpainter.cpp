@@ -70,21 +70,32 @@ FireballPainter::Phase FireballPainter::phaseOf(int frame)
 
 double FireballPainter::heat(double u, double v, const Phase &phase) const
 {
+    const double t = phase.time;
     const double x = u / phase.size;
     const double y = v / phase.size;
-    const double r = std::sqrt(x * x + y * y);
-    const double angle = std::atan2(y, x);
-    const double lumps =
-        noise::fbm3(std::cos(angle) * 1.6, std::sin(angle) * 1.6, phase.time * 0.5, 4, 11U);
-    const double billow =
-        noise::turbulence3(x * 2.6, y * 2.6 - phase.time * 0.4, phase.time, 5, 23U);
-    const double edge = 1.0 + 0.32 * lumps + 0.45 * (billow - 0.25);
-    const double body = smoothstep(0.0, 0.35, edge - r);
-    const double core = std::exp(-r * r / 0.18);
-    const double creases = 0.35 + 2.2 * billow;
-    double value = body * (0.32 * creases + 0.75 * core);
+    // Warping the plane first makes the billows roll instead of sitting on a grid.
+    const double wx = x + 0.22 * noise::fbm3(x * 1.4, y * 1.4, t * 0.3, 3, 13U);
+    const double wy = y + 0.22 * noise::fbm3(x * 1.4, y * 1.4, t * 0.3, 3, 17U);
+    const double r = std::sqrt(wx * wx + wy * wy * 1.08);
+    const double angle = std::atan2(wy, wx);
+    const double lumps = noise::fbm3(std::cos(angle) * 1.8, std::sin(angle) * 1.8, t * 0.5, 4, 11U);
+    // Round puffs at two sizes, bright where they bulge towards the viewer.
+    const double big = 1.0 - noise::cellular3(wx * 2.0, wy * 2.0, t * 0.35, 101U);
+    const double small = 1.0 - noise::cellular3(wx * 4.2, wy * 4.2, t * 0.5 + 4.0, 103U);
+    const double puffs = smoothstep(0.25, 0.9, 0.6 * big + 0.4 * small);
+    const double detail = noise::turbulence3(wx * 2.8, wy * 2.8 - t * 0.4, t, 5, 23U);
+    const double edge = 0.97 + 0.25 * (big - 0.5) + 0.16 * lumps + 0.35 * (detail - 0.25);
+    const double inside = edge - r;
+    const double body = smoothstep(0.0, 0.18, inside);
+    const double core = std::exp(-r * r / 0.28);
+    const double limb = 0.5 + 0.5 * smoothstep(0.0, 0.45, inside);
+    const double smoke = smoothstep(0.1, 0.45, noise::fbm3(wx * 2.2, wy * 2.2, t + 3.0, 4, 31U)) *
+                         smoothstep(0.45, 0.95, r);
+    double value = body * limb *
+                   (0.1 + 0.3 * puffs + 0.5 * smoothstep(0.04, 0.42, detail) + 0.6 * core) *
+                   (1.0 - 0.6 * smoke);
     if (phase.breakup > 0.0) {
-        const double holes = noise::fbm3(x * 3.5, y * 3.5, phase.time + 7.0, 4, 41U);
+        const double holes = noise::fbm3(x * 3.5, y * 3.5, t + 7.0, 4, 41U);
         value *= smoothstep(phase.breakup - 0.55, phase.breakup - 0.15, holes + 0.35);
     }
     return value * phase.brightness;
@@ -92,22 +103,34 @@ double FireballPainter::heat(double u, double v, const Phase &phase) const
 
 double FireballPainter::sparks(double u, double v, const Phase &phase) const
 {
+    if (phase.size < 0.5) {
+        return 0.0;
+    }
     Random random(0xF1AE5ULL);
     double value = 0.0;
-    for (int i = 0; i < 40; ++i) {
+    for (int i = 0; i < 34; ++i) {
         const double angle = random.uniform(0.0, 2.0 * std::numbers::pi);
-        const double reach = random.uniform(0.95, 1.55) * (0.85 + 0.35 * phase.size);
-        const double size = random.uniform(0.012, 0.03);
-        const double sx = std::cos(angle) * reach;
-        const double sy = std::sin(angle) * reach * 0.95 + 0.12 * phase.time;
-        const double d2 = (u - sx) * (u - sx) + (v - sy) * (v - sy);
-        value = std::max(value, std::exp(-d2 / (size * size)) * random.uniform(0.45, 0.9));
+        const double reach = random.uniform(0.92, 1.5) * phase.size;
+        const double length = random.uniform(0.05, 0.13);
+        const double width = random.uniform(0.01, 0.02);
+        const double brightness = random.uniform(0.45, 0.95);
+        // Each spark is a short streak pointing away from the centre.
+        const double dx = std::cos(angle);
+        const double dy = std::sin(angle);
+        const double px = u - dx * reach;
+        const double py = v - dy * reach;
+        const double along = std::clamp(px * dx + py * dy, -length, 0.0);
+        const double ex = px - dx * along;
+        const double ey = py - dy * along;
+        const double fade = 1.0 + along / length * 0.7;
+        value =
+            std::max(value, brightness * fade * std::exp(-(ex * ex + ey * ey) / (width * width)));
     }
-    return value * std::min(1.0, phase.brightness * 1.4) * (phase.size > 0.5 ? 1.0 : 0.0);
+    return value * std::min(1.0, phase.brightness * 1.3);
 }
 
 std::vector<double> FireballPainter::heatMap(int frame, int width, int height, double centreY,
-                                             double scale) const
+                                             double scale, bool withSparks) const
 {
     const Phase phase = phaseOf(frame);
     std::vector<double> out(static_cast<std::size_t>(width) * height);
@@ -116,7 +139,8 @@ std::vector<double> FireballPainter::heatMap(int frame, int width, int height, d
         for (int px = 0; px < width; ++px) {
             const double u = (px + 0.5 - centreX) / scale;
             const double v = (py + 0.5 - centreY) / scale;
-            const double value = std::max(heat(u, v, phase), sparks(u, v, phase));
+            const double spark = withSparks ? sparks(u, v, phase) : 0.0;
+            const double value = std::max(heat(u, v, phase), spark);
             out[static_cast<std::size_t>(py) * width + px] = std::clamp(value, 0.0, 1.0);
         }
     }
@@ -155,7 +179,7 @@ QImage FireballPainter::icon(int size) const
 {
     constexpr int kSub = 4;
     const std::vector<double> fine =
-        heatMap(0, size * kSub, size * kSub, size * kSub / 2.0, size * kSub * 0.36);
+        heatMap(0, size * kSub, size * kSub, size * kSub / 2.0, size * kSub * 0.44, false);
     QImage image(size, size, QImage::Format_ARGB32);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {

@@ -15,8 +15,8 @@ public:
 
     // Heat for every pixel of a width x height frame, row by row. The ball sits
     // centred across, in the upper two thirds; scale is its radius in pixels.
-    std::vector<double> heatMap(int frame, int width, int height, double centreY,
-                                double scale) const;
+    std::vector<double> heatMap(int frame, int width, int height, double centreY, double scale,
+                                bool withSparks = true) const;
 
     // Palette of count colours: index 0 transparent black, then a ramp through
     // dark reds, oranges and yellows to near-white.

@@ -64,17 +64,22 @@ void IconPainter::paintDish(QPainter &painter, double pixel) const
     painter.setBrush(bowl);
     painter.setPen(QPen(QColor(20, 30, 70), pixel));
     painter.drawEllipse(QPointF(0.0, 0.0), 0.4, 0.24);
-    painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(QColor(80, 130, 210), pixel * 0.8));
-    painter.drawEllipse(QPointF(0.0, 0.0), 0.22, 0.13);
+    // The inner ring only clutters the smallest size.
+    if (pixel < 1.0 / 20.0) {
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(QColor(80, 130, 210), pixel * 0.8));
+        painter.drawEllipse(QPointF(0.0, 0.0), 0.22, 0.13);
+    }
     painter.restore();
 
     // The feed arm: from the bowl's lower rim across its middle to the focus.
-    painter.setPen(QPen(QColor(20, 30, 70), pixel * 1.6, Qt::SolidLine, Qt::RoundCap));
+    const bool tiny = pixel > 1.0 / 20.0;
+    painter.setPen(
+        QPen(QColor(20, 30, 70), pixel * (tiny ? 1.1 : 1.6), Qt::SolidLine, Qt::RoundCap));
     painter.drawLine(QPointF(0.6, 0.6), QPointF(0.24, 0.2));
     painter.setBrush(QColor(60, 60, 70));
     painter.setPen(QPen(QColor(20, 30, 70), pixel));
-    painter.drawEllipse(QPointF(0.23, 0.19), 0.05, 0.05);
+    painter.drawEllipse(QPointF(0.23, 0.19), tiny ? 0.035 : 0.05, tiny ? 0.035 : 0.05);
 }
 
 QList<QRgb> IconPainter::palette16()
@@ -87,16 +92,31 @@ QList<QRgb> IconPainter::palette16()
 
 QList<QRgb> IconPainter::palette256()
 {
+    // Long ramps through the icon's own blues and creams, so shading stays
+    // smooth, then a small cube and greys for anything else.
     QList<QRgb> palette = palette16();
-    for (int r = 0; r < 6; ++r) {
-        for (int g = 0; g < 6; ++g) {
-            for (int b = 0; b < 6; ++b) {
-                palette.append(qRgb(r * 51, g * 51, b * 51));
+    auto ramp = [&palette](QColor from, QColor to, int steps) {
+        for (int i = 0; i < steps; ++i) {
+            const float t = static_cast<float>(i) / static_cast<float>(steps - 1);
+            palette.append(qRgb(qRound(from.red() + (to.red() - from.red()) * t),
+                                qRound(from.green() + (to.green() - from.green()) * t),
+                                qRound(from.blue() + (to.blue() - from.blue()) * t)));
+        }
+    };
+    ramp(QColor(20, 30, 70), QColor(80, 130, 210), 30);
+    ramp(QColor(84, 134, 212), QColor(220, 238, 252), 50);
+    ramp(QColor(100, 90, 55), QColor(205, 190, 120), 24);
+    ramp(QColor(208, 194, 126), QColor(255, 252, 228), 24);
+    for (int r = 0; r < 4; ++r) {
+        for (int g = 0; g < 4; ++g) {
+            for (int b = 0; b < 4; ++b) {
+                palette.append(qRgb(r * 85, g * 85, b * 85));
             }
         }
     }
-    for (int i = 0; palette.size() < 256; ++i) {
-        const int level = 10 + i * 10;
+    const int greys = 256 - static_cast<int>(palette.size());
+    for (int i = 1; i <= greys; ++i) {
+        const int level = i * 255 / (greys + 1);
         palette.append(qRgb(level, level, level));
     }
     return palette;

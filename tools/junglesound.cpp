@@ -78,15 +78,23 @@ private:
     double m_phase = 0.0;
 };
 
-// Quick rising chirps with a fast warble, as from a bird high in the trees.
-double birdChirp(double t, double start)
+struct Chirp {
+    double start;
+    double from;
+    double to;
+};
+
+// Quick sweeping chirps with a fast warble, as from a bird high in the trees.
+double birdChirp(double t, const Chirp &chirp)
 {
-    const double local = t - start;
-    if (local < 0.0 || local > 0.07) {
+    constexpr double kLength = 0.07;
+    const double local = t - chirp.start;
+    if (local < 0.0 || local > kLength) {
         return 0.0;
     }
-    const double x = local / 0.07;
-    const double phase = 2600.0 * local + 1900.0 * 0.07 * x * x * x / 3.0;
+    const double x = local / kLength;
+    const double sweep = chirp.to - chirp.from;
+    const double phase = chirp.from * local + sweep * kLength * x * x * x / 3.0;
     const double warble = 0.15 * std::sin(kTwoPi * 38.0 * local);
     const double shape = std::sin(std::numbers::pi * x);
     return shape * std::sin(kTwoPi * (phase + warble));
@@ -94,10 +102,16 @@ double birdChirp(double t, double start)
 
 double birdSong(double t)
 {
-    constexpr std::array<double, 6> starts = {0.92, 1.02, 1.12, 1.19, 1.26, 1.33};
+    constexpr std::array<Chirp, 7> chirps = {{{0.9, 2600.0, 4400.0},
+                                              {1.0, 2700.0, 4500.0},
+                                              {1.1, 2800.0, 4600.0},
+                                              {1.17, 4200.0, 3000.0},
+                                              {1.24, 2900.0, 4700.0},
+                                              {1.31, 4300.0, 3100.0},
+                                              {1.38, 3000.0, 4200.0}}};
     double sum = 0.0;
-    for (const double start : starts) {
-        sum += birdChirp(t, start);
+    for (const Chirp &chirp : chirps) {
+        sum += birdChirp(t, chirp);
     }
     return sum;
 }

@@ -1,5 +1,6 @@
 #include "noise.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -128,6 +129,27 @@ double turbulence3(double x, double y, double z, int octaves, std::uint32_t seed
         amplitude *= 0.5;
     }
     return sum / norm;
+}
+
+double cellular3(double x, double y, double z, std::uint32_t seed)
+{
+    const auto ix = static_cast<std::int32_t>(std::floor(x));
+    const auto iy = static_cast<std::int32_t>(std::floor(y));
+    const auto iz = static_cast<std::int32_t>(std::floor(z));
+    double nearest = 8.0;
+    for (int dz = -1; dz <= 1; ++dz) {
+        for (int dy = -1; dy <= 1; ++dy) {
+            for (int dx = -1; dx <= 1; ++dx) {
+                const std::uint32_t h = hash(ix + dx, iy + dy, iz + dz, seed);
+                const double px = ix + dx + (h & 1023U) / 1024.0;
+                const double py = iy + dy + ((h >> 10U) & 1023U) / 1024.0;
+                const double pz = iz + dz + ((h >> 20U) & 1023U) / 1024.0;
+                const double d2 = (x - px) * (x - px) + (y - py) * (y - py) + (z - pz) * (z - pz);
+                nearest = std::min(nearest, d2);
+            }
+        }
+    }
+    return std::sqrt(nearest);
 }
 
 } // namespace noise

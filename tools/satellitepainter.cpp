@@ -1,5 +1,6 @@
 #include "satellitepainter.h"
 
+#include "noise.h"
 #include "random.h"
 
 #include <QLinearGradient>
@@ -7,6 +8,9 @@
 #include <QPolygonF>
 #include <QRadialGradient>
 
+#include <QTransform>
+
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -47,15 +51,21 @@ QPointF SatellitePainter::along(double distance, double across) const
     return m_body + m_axis * distance + m_side * across;
 }
 
+QPointF SatellitePainter::dishCentre() const
+{
+    return along(-20.0, -56.0);
+}
+
 QPointF SatellitePainter::dishFocus() const
 {
-    const QPointF centre = along(-6.0, -64.0);
-    return centre + unit(m_target - centre) * 20.0;
+    const QPointF centre = dishCentre();
+    return centre + unit(m_target - centre) * 19.0;
 }
 
 QPointF SatellitePainter::emitter() const
 {
-    return along(20.0, -kBodyHalfWidth - 4.0);
+    const QPointF root = along(18.0, -kBodyHalfWidth);
+    return root + unit(m_target - root) * 16.0;
 }
 
 void SatellitePainter::paint(QPainter &painter) const
@@ -100,7 +110,7 @@ void SatellitePainter::paintWing(QPainter &painter, double from, double to, doub
                               bilinear(panel, 0.97, 0.98), bilinear(panel, 0.03, 0.98)};
         // The sun glints off the upper wing near the body and off the lower one far out.
         const double sheen = direction < 0 ? 0.35 : 0.75;
-        paintCells(painter, inner, 4, 5, (start + kSection / 2) / length - sheen);
+        paintCells(painter, inner, 5, 7, (start + kSection / 2) / length - sheen);
         painter.setPen(QPen(QColor(180, 150, 80), 1.0));
         painter.drawLine(along(s0, 0.0), along(s1, 0.0));
     }
@@ -129,10 +139,52 @@ void SatellitePainter::paintCells(QPainter &painter, const QPolygonF &panel, int
                                                   static_cast<float>(0.06 * jitter),
                                                   static_cast<float>(0.19 * jitter)));
             painter.setBrush(fill);
-            painter.setPen(QPen(QColor(120, 130, 160, 170), 0.7));
+            painter.setPen(QPen(QColor(120, 132, 165, 140), 0.55));
             painter.drawPolygon(cell);
         }
     }
+}
+
+QImage SatellitePainter::foil(int width, int height, double light)
+{
+    QImage texture(width, height, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(texture.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            // Crumpled foil: broad folds plus fine creases, with hard glints.
+            const double folds = noise::turbulence3(x / 14.0, y / 14.0, light, 4, 301U);
+            const double creases = noise::turbulence3(x / 4.0, y / 4.0, 2.0 * light, 2, 307U);
+            const double shade = std::clamp(0.45 + 1.3 * folds + 0.35 * creases, 0.0, 1.5);
+            const double glint = std::pow(std::clamp(folds * 2.1, 0.0, 1.0), 9.0);
+            const double across = 1.0 - 0.45 * (x + y) / static_cast<double>(width + height);
+            const double level = light * shade * across;
+            auto channel = [&](double base) {
+                return static_cast<int>(
+                    std::clamp(base * level + 200.0 * glint * light, 0.0, 255.0));
+            };
+            line[x] = qRgb(channel(215.0), channel(160.0), channel(62.0));
+        }
+    }
+    return texture;
+}
+
+void SatellitePainter::paintFace(QPainter &painter, const QPolygonF &face, double light) const
+{
+    const QImage texture = foil(64, 80, light);
+    QTransform map;
+    const QPolygonF corners{QPointF(0.0, 0.0), QPointF(texture.width(), 0.0),
+                            QPointF(texture.width(), texture.height()),
+                            QPointF(0.0, texture.height())};
+    if (!QTransform::quadToQuad(corners, face, map)) {
+        return;
+    }
+    painter.save();
+    painter.setTransform(map, true);
+    painter.drawImage(QPointF(0.0, 0.0), texture);
+    painter.restore();
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(70, 52, 20), 0.8));
+    painter.drawPolygon(face);
 }
 
 void SatellitePainter::paintBody(QPainter &painter) const
@@ -142,62 +194,64 @@ void SatellitePainter::paintBody(QPainter &painter) const
         along(kBodyHalfLength, kBodyHalfWidth), along(kBodyHalfLength, -kBodyHalfWidth)};
     const QPolygonF side{front[1], front[1] + kDepth, front[2] + kDepth, front[2]};
     const QPolygonF top{front[0], front[0] + kDepth, front[1] + kDepth, front[1]};
-    painter.setPen(QPen(QColor(90, 70, 30), 0.8));
-    QLinearGradient gold(front[0], front[2]);
-    gold.setColorAt(0.0, QColor(236, 200, 110));
-    gold.setColorAt(0.45, QColor(196, 148, 58));
-    gold.setColorAt(1.0, QColor(120, 84, 30));
-    painter.setBrush(gold);
-    painter.drawPolygon(front);
-    painter.setBrush(QColor(226, 196, 120));
-    painter.drawPolygon(top);
-    painter.setBrush(QColor(110, 80, 32));
-    painter.drawPolygon(side);
+    paintFace(painter, front, 1.0);
+    paintFace(painter, top, 1.2);
+    paintFace(painter, side, 0.35);
 
-    // Crinkles in the foil catch the light in short bright strokes.
-    Random random(0xF011ULL);
-    for (int i = 0; i < 70; ++i) {
-        const QPointF a = along(random.uniform(-kBodyHalfLength + 2, kBodyHalfLength - 2),
-                                random.uniform(-kBodyHalfWidth + 2, kBodyHalfWidth - 2));
-        const QPointF b = a + QPointF(random.uniform(-5.0, 5.0), random.uniform(-5.0, 5.0));
-        const int shade = static_cast<int>(random.uniform(0.0, 1.0) > 0.5 ? 250 : 90);
-        painter.setPen(QPen(QColor(shade, shade * 4 / 5, shade / 3, 110), 0.8));
-        painter.drawLine(a, b);
-    }
-    painter.setPen(QPen(QColor(200, 200, 205), 1.2));
-    painter.drawLine(along(-kBodyHalfLength, 10.0) + kDepth, along(-kBodyHalfLength - 22.0, 24.0));
-    painter.setBrush(QColor(60, 62, 70));
-    painter.drawEllipse(emitter(), 4.5, 4.5);
+    // A whip antenna and a star tracker on the top.
+    painter.setPen(QPen(QColor(200, 200, 205), 1.0));
+    painter.drawLine(top[2], top[2] + QPointF(14.0, -20.0));
+    painter.setPen(QPen(QColor(40, 40, 46), 0.8));
+    painter.setBrush(QColor(150, 152, 160));
+    painter.drawRect(
+        QRectF(along(-kBodyHalfLength, 8.0) + kDepth * 0.5 - QPointF(4.0, 4.0), QSizeF(8.0, 6.0)));
+
+    // The laser's emitter: a short barrel on the lower corner, aimed at the target.
+    const QPointF root = along(18.0, -kBodyHalfWidth);
+    painter.setPen(QPen(QColor(40, 42, 48), 7.0, Qt::SolidLine, Qt::FlatCap));
+    painter.drawLine(root, emitter());
+    painter.setPen(QPen(QColor(150, 154, 164), 1.6, Qt::SolidLine, Qt::FlatCap));
+    painter.drawLine(root + QPointF(0.0, -2.5), emitter() + QPointF(0.0, -2.5));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(90, 92, 100));
+    painter.drawEllipse(emitter(), 2.5, 4.5);
 }
 
 void SatellitePainter::paintDish(QPainter &painter) const
 {
-    const QPointF centre = along(-6.0, -64.0);
+    const QPointF centre = dishCentre();
     const QPointF facing = unit(m_target - centre);
     const double angle = std::atan2(facing.y(), facing.x()) * 180.0 / std::numbers::pi;
 
-    painter.setPen(QPen(QColor(140, 142, 150), 3.0));
-    painter.drawLine(centre - facing * 6.0, along(-6.0, -kBodyHalfWidth));
+    painter.setPen(QPen(QColor(120, 122, 130), 3.0));
+    painter.drawLine(centre - facing * 8.0, along(-18.0, -kBodyHalfWidth));
+    painter.setPen(QPen(QColor(200, 202, 208), 1.0));
+    painter.drawLine(centre - facing * 8.0 + QPointF(0.0, -1.0),
+                     along(-18.0, -kBodyHalfWidth) + QPointF(0.0, -1.0));
 
     painter.save();
     painter.translate(centre);
     painter.rotate(angle);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(95, 98, 108));
-    painter.drawEllipse(QPointF(-4.0, 0.0), 16.0, 44.0);
-    QLinearGradient bowl(QPointF(0.0, -44.0), QPointF(0.0, 44.0));
-    bowl.setColorAt(0.0, QColor(170, 174, 184));
-    bowl.setColorAt(0.55, QColor(238, 240, 244));
-    bowl.setColorAt(1.0, QColor(200, 204, 212));
+    QLinearGradient shell(QPointF(0.0, -32.0), QPointF(0.0, 32.0));
+    shell.setColorAt(0.0, QColor(150, 152, 160));
+    shell.setColorAt(1.0, QColor(60, 62, 70));
+    painter.setBrush(shell);
+    painter.drawEllipse(QPointF(-3.5, 0.0), 12.0, 31.0);
+    QRadialGradient bowl(QPointF(4.0, 12.0), 38.0);
+    bowl.setColorAt(0.0, QColor(246, 247, 250));
+    bowl.setColorAt(0.6, QColor(200, 204, 212));
+    bowl.setColorAt(1.0, QColor(130, 134, 146));
     painter.setBrush(bowl);
-    painter.setPen(QPen(QColor(250, 250, 252), 1.4));
-    painter.drawEllipse(QPointF(2.0, 0.0), 13.0, 42.0);
-    painter.setPen(QPen(QColor(70, 72, 80), 1.3));
-    for (const double y : {-38.0, 38.0, 0.0}) {
-        painter.drawLine(QPointF(y == 0.0 ? 4.0 : 6.0, y), QPointF(22.0, 0.0));
+    painter.setPen(QPen(QColor(235, 236, 240), 1.0));
+    painter.drawEllipse(QPointF(1.0, 0.0), 9.5, 30.0);
+    painter.setPen(QPen(QColor(60, 62, 70), 0.9));
+    for (const double y : {-27.0, 27.0}) {
+        painter.drawLine(QPointF(3.0, y), QPointF(17.0, 0.0));
     }
+    painter.drawLine(QPointF(3.0, 0.0), QPointF(17.0, 0.0));
     painter.setBrush(QColor(50, 52, 58));
-    painter.setPen(QPen(QColor(160, 160, 168), 0.8));
-    painter.drawRect(QRectF(19.0, -3.5, 8.0, 7.0));
+    painter.setPen(QPen(QColor(170, 170, 178), 0.6));
+    painter.drawRect(QRectF(15.0, -2.5, 6.0, 5.0));
     painter.restore();
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QImage>
 #include <QPainter>
 #include <QPointF>
+#include <QPolygonF>
 
 // The satellite of the background: a foil-wrapped body, a dish turned towards
 // the Earth, and two long solar wings along a steep axis, one running off the
@@ -12,6 +14,7 @@ public:
 
     void paint(QPainter &painter) const;
 
+    QPointF dishCentre() const;
     QPointF dishFocus() const;
     QPointF emitter() const;
     void aimAt(QPointF target) { m_target = target; }
@@ -23,6 +26,8 @@ private:
     void paintCells(QPainter &painter, const QPolygonF &panel, int across, int along,
                     double sheenAt) const;
     void paintTruss(QPainter &painter, double from, double to) const;
+    static QImage foil(int width, int height, double light);
+    void paintFace(QPainter &painter, const QPolygonF &face, double light) const;
     void paintBody(QPainter &painter) const;
     void paintDish(QPainter &painter) const;
 
