@@ -13,6 +13,7 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 namespace {
 
@@ -59,6 +60,37 @@ void addStar(QImage &image, double x, double y, double sigma, const QColor &colo
     }
 }
 
+void boxBlur(std::vector<std::array<float, 3>> &pixels, int width, int height, int radius)
+{
+    std::vector<std::array<float, 3>> out(pixels.size());
+    auto pass = [&](bool horizontal) {
+        const int length = horizontal ? width : height;
+        const int lines = horizontal ? height : width;
+        for (int line = 0; line < lines; ++line) {
+            auto at = [&](int i) -> std::size_t {
+                const int c = std::clamp(i, 0, length - 1);
+                return horizontal ? static_cast<std::size_t>(line) * width + c
+                                  : static_cast<std::size_t>(c) * width + line;
+            };
+            std::array<float, 3> sum{};
+            for (int i = -radius; i <= radius; ++i) {
+                for (int k = 0; k < 3; ++k) {
+                    sum[k] += pixels[at(i)][k];
+                }
+            }
+            for (int i = 0; i < length; ++i) {
+                for (int k = 0; k < 3; ++k) {
+                    out[at(i)][k] = sum[k] / static_cast<float>(2 * radius + 1);
+                    sum[k] += pixels[at(i + radius + 1)][k] - pixels[at(i - radius)][k];
+                }
+            }
+        }
+        pixels.swap(out);
+    };
+    pass(true);
+    pass(false);
+}
+
 } // namespace
 
 QPointF BackgroundPainter::fromConsole(double x, double y)
@@ -72,7 +104,7 @@ QImage BackgroundPainter::paint() const
     image.fill(qRgb(0, 0, 0));
     paintStars(image);
 
-    const EarthPainter earth(fromConsole(150.0, 137.0), 52.0 * kScaleY, kScaleX / kScaleY);
+    const EarthPainter earth(fromConsole(150.0, 136.0), 54.0 * kScaleY, kScaleX / kScaleY);
     earth.paint(image);
     paintOrbits(image, earth);
 
@@ -85,7 +117,43 @@ QImage BackgroundPainter::paint() const
     }
     paintCone(image, satellite.dishFocus(), earth.project(Vec3{0.45, 0.33, 0.0}));
     paintLaser(image, satellite.emitter(), impact);
+    bloom(image);
     return image;
+}
+
+void BackgroundPainter::bloom(QImage &image) const
+{
+    // Bright parts bleed a little light into their surroundings, as through a
+    // camera lens: the beam, the impact, the sunlit limb.
+    const int width = image.width();
+    const int height = image.height();
+    std::vector<std::array<float, 3>> glow(static_cast<std::size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const QRgb c = line[x];
+            const double level =
+                (0.2126 * qRed(c) + 0.7152 * qGreen(c) + 0.0722 * qBlue(c)) / 255.0;
+            const auto keep =
+                static_cast<float>(std::max(0.0, level - 0.6) / std::max(level, 1e-6));
+            glow[static_cast<std::size_t>(y) * width + x] = {qRed(c) * keep, qGreen(c) * keep,
+                                                             qBlue(c) * keep};
+        }
+    }
+    for (int pass = 0; pass < 3; ++pass) {
+        boxBlur(glow, width, height, 5);
+    }
+    for (int y = 0; y < height; ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < width; ++x) {
+            const auto &g = glow[static_cast<std::size_t>(y) * width + x];
+            auto add = [](int base, float extra) {
+                return std::min(255, base + static_cast<int>(std::lround(0.6F * extra)));
+            };
+            line[x] = qRgb(add(qRed(line[x]), g[0]), add(qGreen(line[x]), g[1]),
+                           add(qBlue(line[x]), g[2]));
+        }
+    }
 }
 
 void BackgroundPainter::paintStars(QImage &image) const
@@ -131,12 +199,16 @@ void BackgroundPainter::paintOrbits(QImage &image, const EarthPainter &earth) co
                         x * std::sin(turn) + y * std::cos(turn), z} *
                    orbit.radius;
         };
-        painter.setPen(QPen(QColor(235, 240, 255, orbit.alpha), 0.9));
         constexpr int kSteps = 720;
         for (int i = 0; i < kSteps; ++i) {
             const double a = 2.0 * std::numbers::pi * i / kSteps;
             const double b = 2.0 * std::numbers::pi * (i + 1) / kSteps;
-            if (!earth.hides(at((a + b) / 2.0))) {
+            const Vec3 middle = at((a + b) / 2.0);
+            if (!earth.hides(middle)) {
+                // Fainter on the far side, as if seen through more distance.
+                const double near = 0.5 + 0.5 * middle.z / orbit.radius;
+                const int alpha = static_cast<int>(orbit.alpha * (0.45 + 0.55 * near));
+                painter.setPen(QPen(QColor(235, 240, 255, alpha), 0.9));
                 painter.drawLine(earth.project(at(a)), earth.project(at(b)));
             }
         }

@@ -24,4 +24,5 @@ private:
     void paintOrbits(QImage &image, const EarthPainter &earth) const;
     void paintLaser(QImage &image, QPointF from, QPointF to) const;
     void paintCone(QImage &image, QPointF from, QPointF to) const;
+    void bloom(QImage &image) const;
 };

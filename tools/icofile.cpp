@@ -48,38 +48,43 @@ int nearest(QRgb colour, const QList<QRgb> &palette)
     return best;
 }
 
-QByteArray imageBytes(const icofile::Entry &entry)
+QByteArray header(const icofile::Entry &entry)
 {
-    const QImage image = entry.image.convertToFormat(QImage::Format_ARGB32);
-    const int width = image.width();
-    const int height = image.height();
-    const int colourRow = rowBytes(width, entry.bitsPerPixel);
-    const int maskRow = rowBytes(width, 1);
-    const int paletteSize = 1 << entry.bitsPerPixel;
+    const int width = entry.image.width();
+    const int height = entry.image.height();
+    const int rows = rowBytes(width, entry.bitsPerPixel) + rowBytes(width, 1);
     QByteArray out;
     appendU32(out, 40);
     appendU32(out, static_cast<quint32>(width));
+    // The colour rows and the mask rows count as one bitmap of twice the height.
     appendU32(out, static_cast<quint32>(2 * height));
     appendU16(out, 1);
     appendU16(out, static_cast<quint16>(entry.bitsPerPixel));
     appendU32(out, 0);
-    appendU32(out, static_cast<quint32>((colourRow + maskRow) * height));
+    appendU32(out, static_cast<quint32>(rows * height));
     appendU32(out, 0);
     appendU32(out, 0);
     appendU32(out, 0);
     appendU32(out, 0);
-    for (int i = 0; i < paletteSize; ++i) {
+    for (int i = 0; i < (1 << entry.bitsPerPixel); ++i) {
         const QRgb colour = i < entry.palette.size() ? entry.palette[i] : qRgb(0, 0, 0);
         appendU8(out, qBlue(colour));
         appendU8(out, qGreen(colour));
         appendU8(out, qRed(colour));
         appendU8(out, 0);
     }
+    return out;
+}
+
+QByteArray imageBytes(const icofile::Entry &entry)
+{
+    const QImage image = entry.image.convertToFormat(QImage::Format_ARGB32);
+    const int width = image.width();
     QByteArray colours;
     QByteArray mask;
-    for (int y = height - 1; y >= 0; --y) {
-        QByteArray colourLine(colourRow, '\0');
-        QByteArray maskLine(maskRow, '\0');
+    for (int y = image.height() - 1; y >= 0; --y) {
+        QByteArray colourLine(rowBytes(width, entry.bitsPerPixel), '\0');
+        QByteArray maskLine(rowBytes(width, 1), '\0');
         const auto *line = reinterpret_cast<const QRgb *>(image.constScanLine(y));
         for (int x = 0; x < width; ++x) {
             const bool opaque = qAlpha(line[x]) >= 128;
@@ -97,7 +102,7 @@ QByteArray imageBytes(const icofile::Entry &entry)
         colours.append(colourLine);
         mask.append(maskLine);
     }
-    return out + colours + mask;
+    return header(entry) + colours + mask;
 }
 
 } // namespace
