@@ -1,5 +1,7 @@
 #include "audiooutput.h"
 
+#include "soundstream.h"
+
 #include <SDL.h>
 
 #include <algorithm>
@@ -17,7 +19,8 @@ void ignoreAlsaError(const char *, int, const char *, int, const char *, ...) {}
 
 // alsa-lib prints several lines to standard error when no card exists. SDL
 // has loaded it already when its ALSA driver is chosen; it is silenced there.
-void silenceAlsa() {
+void silenceAlsa()
+{
     void *alsa = ::dlopen("libasound.so.2", RTLD_LAZY | RTLD_NOLOAD);
     if (!alsa)
         return;
@@ -30,16 +33,19 @@ void silenceAlsa() {
 
 } // namespace
 
-AudioOutput &AudioOutput::instance() {
+AudioOutput &AudioOutput::instance()
+{
     static AudioOutput output;
     return output;
 }
 
-AudioOutput::~AudioOutput() {
+AudioOutput::~AudioOutput()
+{
     close();
 }
 
-bool AudioOutput::ensureOpen() {
+bool AudioOutput::ensureOpen()
+{
     if (m_device != 0 && SDL_GetAudioDeviceStatus(m_device) == SDL_AUDIO_PLAYING)
         return true;
     if (m_device != 0) {
@@ -57,7 +63,8 @@ bool AudioOutput::ensureOpen() {
     return false;
 }
 
-bool AudioOutput::initialise() {
+bool AudioOutput::initialise()
+{
     if (m_initialised)
         return true;
     // The program handles its own signals.
@@ -73,7 +80,8 @@ bool AudioOutput::initialise() {
     return true;
 }
 
-bool AudioOutput::openDevice() {
+bool AudioOutput::openDevice()
+{
     SDL_AudioSpec wanted = {};
     wanted.freq = RequestedRate;
     wanted.format = AUDIO_S16SYS;
@@ -90,50 +98,34 @@ bool AudioOutput::openDevice() {
     m_format = {obtained.freq, obtained.channels, obtained.format, obtained.samples};
     m_frameBytes = std::max(1, int(SDL_AUDIO_BITSIZE(obtained.format)) / 8 * obtained.channels);
     m_silence = obtained.silence;
-    m_pcm.clear();
-    m_position = 0;
+    m_sound.reset();
     m_framesDelivered.store(0, std::memory_order_release);
     SDL_PauseAudioDevice(m_device, 0);
     return true;
 }
 
-bool AudioOutput::playWav(const QByteArray &wav) {
+bool AudioOutput::playWav(const QByteArray &wav)
+{
     if (m_device == 0)
         return false;
-    SDL_AudioSpec spec = {};
-    Uint8 *samples = nullptr;
-    Uint32 length = 0;
-    SDL_RWops *source = SDL_RWFromConstMem(wav.constData(), int(wav.size()));
-    if (!source || !SDL_LoadWAV_RW(source, 1, &spec, &samples, &length))
+    std::unique_ptr<SoundStream> sound = SoundStream::fromWav(
+        wav, SDL_AudioFormat(m_format.sdlFormat), m_format.channels, m_format.frequency);
+    if (!sound)
         return false;
-    SDL_AudioCVT cvt;
-    if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq,
-                          SDL_AudioFormat(m_format.sdlFormat), Uint8(m_format.channels),
-                          m_format.frequency) < 0) {
-        SDL_FreeWAV(samples);
-        return false;
-    }
-    std::vector<unsigned char> pcm(size_t(length) * size_t(std::max(1, cvt.len_mult)));
-    std::copy_n(samples, length, pcm.begin());
-    SDL_FreeWAV(samples);
-    cvt.buf = pcm.data();
-    cvt.len = int(length);
-    if (cvt.needed && SDL_ConvertAudio(&cvt) != 0)
-        return false;
-    pcm.resize(cvt.needed ? size_t(cvt.len_cvt) : size_t(length));
-    startBuffer(std::move(pcm));
+    start(std::move(sound));
     return true;
 }
 
-void AudioOutput::startBuffer(std::vector<unsigned char> &&pcm) {
+void AudioOutput::start(std::unique_ptr<SoundStream> sound)
+{
     SDL_LockAudioDevice(m_device);
-    m_pcm.swap(pcm);
-    m_position = 0;
+    m_sound.swap(sound);
     SDL_UnlockAudioDevice(m_device);
-    // pcm now holds the cut-off sound; it is freed here, outside the lock.
+    // sound now holds the cut-off one; it is freed here, outside the lock.
 }
 
-void AudioOutput::close() {
+void AudioOutput::close()
+{
     if (m_device != 0)
         SDL_CloseAudioDevice(m_device);
     if (m_initialised || m_driverMissing)
@@ -142,17 +134,14 @@ void AudioOutput::close() {
     m_initialised = false;
     m_driverMissing = false;
     m_nextAttempt = {};
-    m_pcm.clear();
-    m_position = 0;
+    m_sound.reset();
 }
 
-void AudioOutput::fill(void *userdata, unsigned char *stream, int length) {
+void AudioOutput::fill(void *userdata, unsigned char *stream, int length)
+{
     auto &self = *static_cast<AudioOutput *>(userdata);
-    const size_t wanted = size_t(length);
-    const size_t copied = std::min(wanted, self.m_pcm.size() - self.m_position);
-    if (copied > 0)
-        std::memcpy(stream, self.m_pcm.data() + self.m_position, copied);
-    std::memset(stream + copied, self.m_silence, wanted - copied);
-    self.m_position += copied;
-    self.m_framesDelivered.fetch_add(wanted / size_t(self.m_frameBytes), std::memory_order_acq_rel);
+    const int written = self.m_sound ? self.m_sound->read(stream, length) : 0;
+    std::memset(stream + written, self.m_silence, size_t(length - written));
+    self.m_framesDelivered.fetch_add(quint64(length / self.m_frameBytes),
+                                     std::memory_order_acq_rel);
 }

@@ -4,11 +4,13 @@
 
 #include <atomic>
 #include <chrono>
-#include <vector>
+#include <memory>
+
+class SoundStream;
 
 // The program's one SDL audio device. It is opened on first use and then runs
 // without pause, playing silence between sounds, so that starting a sound only
-// swaps the buffer its callback reads from: the switch is heard within one
+// swaps the stream its callback reads from: the switch is heard within one
 // small device buffer. Without a device everything here is silent and cheap.
 class AudioOutput {
 public:
@@ -28,9 +30,8 @@ public:
     // attempt is old enough; a missing audio driver is not tried again.
     bool ensureOpen();
 
-    // Converts the WAV file's samples to the device's format and starts them at
-    // once, cutting off what was playing. False, with nothing changed, when the
-    // bytes are not a playable WAV.
+    // Starts the WAV file's samples at once, cutting off what was playing.
+    // False, with nothing changed, when the bytes are not a playable WAV.
     bool playWav(const QByteArray &wav);
 
     // Stops the device and shuts SDL down; the next use starts both afresh.
@@ -45,7 +46,7 @@ private:
 
     bool initialise();
     bool openDevice();
-    void startBuffer(std::vector<unsigned char> &&pcm);
+    void start(std::unique_ptr<SoundStream> sound);
     static void fill(void *userdata, unsigned char *stream, int length);
 
     bool m_initialised = false;
@@ -57,7 +58,6 @@ private:
     unsigned char m_silence = 0;
 
     // Read by the callback under SDL's device lock.
-    std::vector<unsigned char> m_pcm;
-    size_t m_position = 0;
+    std::unique_ptr<SoundStream> m_sound;
     std::atomic<quint64> m_framesDelivered{0};
 };

@@ -1,0 +1,76 @@
+#include "soundstream.h"
+
+#include <algorithm>
+
+namespace {
+
+// Source frames converted at a time: well under a millisecond of work.
+constexpr Uint32 ChunkFrames = 1024;
+// SDL_AudioStreamFlush loses the resampler's last frames (SDL 2.26), so the
+// end of a sound is pushed out with silence instead, and cut at its length.
+constexpr int MaxSilentChunks = 4;
+
+} // namespace
+
+std::unique_ptr<SoundStream> SoundStream::fromWav(const QByteArray &wav, SDL_AudioFormat format,
+                                                  int channels, int frequency)
+{
+    SDL_RWops *source = SDL_RWFromConstMem(wav.constData(), int(wav.size()));
+    if (!source)
+        return nullptr;
+    std::unique_ptr<SoundStream> sound(new SoundStream);
+    SDL_AudioSpec spec = {};
+    if (!SDL_LoadWAV_RW(source, 1, &spec, &sound->m_samples, &sound->m_length) || spec.freq <= 0)
+        return nullptr;
+    const Uint32 frameBytes =
+        std::max(1u, Uint32(SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels));
+    sound->m_length -= sound->m_length % frameBytes;
+    sound->m_chunk = frameBytes * ChunkFrames;
+    sound->m_silence.reset(new Uint8[sound->m_chunk]);
+    std::fill_n(sound->m_silence.get(), sound->m_chunk, spec.silence);
+    const qint64 outputFrameBytes = SDL_AUDIO_BITSIZE(format) / 8 * channels;
+    sound->m_outputLeft =
+        qint64(sound->m_length / frameBytes) * frequency / spec.freq * outputFrameBytes;
+    sound->m_stream = SDL_NewAudioStream(spec.format, spec.channels, spec.freq, format,
+                                         Uint8(channels), frequency);
+    if (!sound->m_stream)
+        return nullptr;
+    return sound;
+}
+
+SoundStream::~SoundStream()
+{
+    if (m_stream)
+        SDL_FreeAudioStream(m_stream);
+    SDL_FreeWAV(m_samples);
+}
+
+int SoundStream::read(unsigned char *out, int length)
+{
+    const int wanted = int(std::min<qint64>(length, m_outputLeft));
+    int filled = 0;
+    while (filled < wanted) {
+        const int got = SDL_AudioStreamGet(m_stream, out + filled, wanted - filled);
+        if (got < 0)
+            break;
+        filled += got;
+        if (filled < wanted && !feed())
+            break;
+    }
+    m_outputLeft -= filled;
+    return filled;
+}
+
+// False when nothing more can be put into the stream.
+bool SoundStream::feed()
+{
+    if (m_consumed < m_length) {
+        const Uint32 chunk = std::min(m_chunk, m_length - m_consumed);
+        m_consumed += chunk;
+        return SDL_AudioStreamPut(m_stream, m_samples + m_consumed - chunk, int(chunk)) == 0;
+    }
+    if (m_silentChunks == MaxSilentChunks)
+        return false;
+    ++m_silentChunks;
+    return SDL_AudioStreamPut(m_stream, m_silence.get(), int(m_chunk)) == 0;
+}
