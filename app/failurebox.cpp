@@ -14,12 +14,14 @@ namespace {
 // The report runs deep inside a handler, with the windows and the application
 // object still alive further up the stack; leaving through exit() would run
 // static destructors under them, so the process ends at once instead.
-[[noreturn]] void leaveNow(int status) {
+[[noreturn]] void leaveNow(int status)
+{
     std::fflush(nullptr);
     std::_Exit(status);
 }
 
-void showFailure(const Failure &failure) {
+void showFailure(const Failure &failure)
+{
     const QString text = failureBoxText(failure);
     if (qobject_cast<QApplication *>(QCoreApplication::instance()))
         showMessage(nullptr, text);
@@ -29,11 +31,13 @@ void showFailure(const Failure &failure) {
 
 } // namespace
 
-QString failureBoxText(const Failure &failure) {
+QString failureBoxText(const Failure &failure)
+{
     return QStringLiteral("Error %1: %2").arg(failure.number).arg(failure.description);
 }
 
-void installFailureBox(std::function<void(int status)> exitProgram) {
+void installFailureBox(std::function<void(int status)> exitProgram)
+{
     if (!exitProgram)
         exitProgram = leaveNow;
     setFailureReport([exitProgram](const Failure &failure) {

@@ -9,12 +9,14 @@ namespace sound {
 
 namespace {
 
-template <typename T> void append(QByteArray &bytes, T value) {
+template <typename T> void append(QByteArray &bytes, T value)
+{
     const T little = qToLittleEndian(value);
     bytes.append(reinterpret_cast<const char *>(&little), sizeof little);
 }
 
-QByteArray waveHeader(quint32 dataBytes) {
+QByteArray waveHeader(quint32 dataBytes)
+{
     QByteArray header;
     header.append("RIFF");
     append<quint32>(header, 36 + dataBytes);
@@ -32,7 +34,8 @@ QByteArray waveHeader(quint32 dataBytes) {
 }
 
 // A struck-bell shape: a 5 ms attack against clicks, then an exponential decay.
-double envelope(int frame, int frames) {
+double envelope(int frame, int frames)
+{
     const double attack = std::min(1.0, frame / (0.005 * AlertToneRate));
     const double release = std::min(1.0, (frames - frame) / (0.005 * AlertToneRate));
     return attack * release * std::exp(-6.0 * frame / frames);
@@ -40,7 +43,8 @@ double envelope(int frame, int frames) {
 
 } // namespace
 
-QByteArray alertToneWav() {
+QByteArray alertToneWav()
+{
     constexpr int frames = AlertToneRate * AlertToneMilliseconds / 1000;
     QByteArray wav = waveHeader(frames * 2);
     for (int frame = 0; frame < frames; ++frame) {

@@ -8,7 +8,8 @@
 
 namespace assets {
 
-QByteArray lookup(const QString &type, int id) {
+QByteArray lookup(const QString &type, int id)
+{
     QFile file(QStringLiteral(":/%1/%2").arg(type).arg(id));
     if (!file.open(QIODevice::ReadOnly))
         throw fileFailure(ENOENT, file.fileName());

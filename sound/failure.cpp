@@ -12,7 +12,8 @@ namespace {
 
 // Without an installed report the failure still ends the program, as the
 // installed one would, only without a window.
-void reportToStandardError(const Failure &failure) {
+void reportToStandardError(const Failure &failure)
+{
     std::fprintf(stderr, "KESTA: Error %d: %s\n", failure.number,
                  failure.description.toLocal8Bit().constData());
     std::fflush(stderr);
@@ -20,12 +21,14 @@ void reportToStandardError(const Failure &failure) {
     std::_Exit(EXIT_FAILURE);
 }
 
-FailureReport &installedReport() {
+FailureReport &installedReport()
+{
     static FailureReport report;
     return report;
 }
 
-void report(const Failure &failure) {
+void report(const Failure &failure)
+{
     const FailureReport &installed = installedReport();
     if (installed)
         installed(failure);
@@ -37,22 +40,28 @@ void report(const Failure &failure) {
 
 FailureError::FailureError(Failure failure)
     : m_failure(std::move(failure))
-    , m_what(m_failure.description.toUtf8()) {}
+    , m_what(m_failure.description.toUtf8())
+{
+}
 
-const char *FailureError::what() const noexcept {
+const char *FailureError::what() const noexcept
+{
     return m_what.constData();
 }
 
-FailureError fileFailure(int errnoValue, const QString &path) {
+FailureError fileFailure(int errnoValue, const QString &path)
+{
     const QString reason = QString::fromLocal8Bit(std::strerror(errnoValue));
     return FailureError({errnoValue, reason + QStringLiteral(": ") + path});
 }
 
-void setFailureReport(FailureReport report) {
+void setFailureReport(FailureReport report)
+{
     installedReport() = std::move(report);
 }
 
-bool guard(const std::function<void()> &body) noexcept {
+bool guard(const std::function<void()> &body) noexcept
+{
     try {
         body();
         return true;

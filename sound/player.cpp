@@ -17,14 +17,16 @@ namespace {
 // Far above the largest sound; a bigger file is not one of ours.
 constexpr qint64 MaxFileBytes = 64 * 1024 * 1024;
 
-std::function<void(const QString &)> &playWatcher() {
+std::function<void(const QString &)> &playWatcher()
+{
     static std::function<void(const QString &)> watcher;
     return watcher;
 }
 
 // The scratch folder is shared, so whatever sits at the path may be a FIFO or
 // a device: only a regular file is read, and the open never waits.
-QByteArray readRegularFile(const QString &path) {
+QByteArray readRegularFile(const QString &path)
+{
     const int fd =
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
@@ -48,14 +50,16 @@ QByteArray readRegularFile(const QString &path) {
     return bytes;
 }
 
-const QByteArray &alertTone() {
+const QByteArray &alertTone()
+{
     static const QByteArray tone = alertToneWav();
     return tone;
 }
 
 } // namespace
 
-void play(const QString &path) {
+void play(const QString &path)
+{
     if (const auto &watcher = playWatcher())
         watcher(path);
     AudioOutput &output = AudioOutput::instance();
@@ -65,7 +69,8 @@ void play(const QString &path) {
         output.playWav(alertTone());
 }
 
-void setPlayWatcher(std::function<void(const QString &path)> watcher) {
+void setPlayWatcher(std::function<void(const QString &path)> watcher)
+{
     playWatcher() = std::move(watcher);
 }
 

@@ -20,8 +20,11 @@ namespace {
 class Descriptor {
 public:
     explicit Descriptor(int fd)
-        : m_fd(fd) {}
-    ~Descriptor() {
+        : m_fd(fd)
+    {
+    }
+    ~Descriptor()
+    {
         if (m_fd >= 0)
             ::close(m_fd);
     }
@@ -37,7 +40,8 @@ private:
 // The folder is usually shared and world-writable and the names are known in
 // advance, so a planted link is never followed and a FIFO or device is never
 // written to; O_NONBLOCK keeps the open of a FIFO from waiting for a reader.
-int openForWriting(const QString &path) {
+int openForWriting(const QString &path)
+{
     const int fd = ::open(QFile::encodeName(path).constData(),
                           O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
     if (fd < 0)
@@ -45,7 +49,8 @@ int openForWriting(const QString &path) {
     return fd;
 }
 
-void requireRegularFile(int fd, const QString &path) {
+void requireRegularFile(int fd, const QString &path)
+{
     struct stat info = {};
     if (::fstat(fd, &info) != 0)
         throw fileFailure(errno, path);
@@ -53,7 +58,8 @@ void requireRegularFile(int fd, const QString &path) {
         throw fileFailure(EINVAL, path);
 }
 
-void writeFromStart(int fd, const QByteArray &bytes, const QString &path) {
+void writeFromStart(int fd, const QByteArray &bytes, const QString &path)
+{
     qsizetype done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), done);
@@ -69,18 +75,21 @@ void writeFromStart(int fd, const QByteArray &bytes, const QString &path) {
 
 } // namespace
 
-QString readTempFolder() {
+QString readTempFolder()
+{
     return qEnvironmentVariable("TEMP");
 }
 
-QString composePath(const QString &tempFolder, const QString &fileName) {
+QString composePath(const QString &tempFolder, const QString &fileName)
+{
     const QString folder = tempFolder.isEmpty() ? QDir::tempPath() : tempFolder;
     if (fileName.startsWith(u'\\'))
         return folder + u'/' + fileName.mid(1);
     return folder + fileName;
 }
 
-void write(const QString &path, int assetId) {
+void write(const QString &path, int assetId)
+{
     const QByteArray bytes = assets::lookup(QStringLiteral("CUSTOM"), assetId);
     Descriptor file(openForWriting(path));
     requireRegularFile(file.get(), path);
@@ -90,7 +99,8 @@ void write(const QString &path, int assetId) {
         throw fileFailure(errno, path);
 }
 
-void deleteAll() {
+void deleteAll()
+{
     const QString folder = readTempFolder();
     for (const QString &name : {CountdownFileName, BoomFileName, JungleFileName}) {
         // unlink() removes a link itself, never its target; failures are ignored one by one.
