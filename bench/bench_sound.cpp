@@ -11,6 +11,7 @@
 #include "audiooutput.h"
 #include "player.h"
 #include "scratchfiles.h"
+#include "soundstream.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -50,29 +51,22 @@ Call timedPlay(const QString &path)
     return call;
 }
 
-// The asset as the device receives it, converted the way playback converts it.
+// The asset as the device receives it: converted by the same stream, read in
+// the same pieces as the device callback reads it.
 std::vector<qint16> converted(int id, const AudioOutput::Format &format)
 {
     const QByteArray wav = assets::lookup(QStringLiteral("CUSTOM"), id);
-    SDL_AudioSpec spec = {};
-    Uint8 *samples = nullptr;
-    Uint32 length = 0;
-    if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(wav.constData(), int(wav.size())), 1, &spec, &samples,
-                        &length))
-        return {};
-    SDL_AudioCVT cvt;
-    SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, 1,
-                      format.frequency);
-    std::vector<Uint8> buffer(size_t(length) * size_t(std::max(1, cvt.len_mult)));
-    std::copy_n(samples, length, buffer.begin());
-    SDL_FreeWAV(samples);
-    cvt.buf = buffer.data();
-    cvt.len = int(length);
-    if (cvt.needed)
-        SDL_ConvertAudio(&cvt);
-    std::vector<qint16> frames(size_t(cvt.needed ? cvt.len_cvt : cvt.len) / 2);
-    for (size_t i = 0; i < frames.size(); ++i)
-        frames[i] = qFromLittleEndian<qint16>(buffer.data() + 2 * i);
+    const auto sound = SoundStream::fromWav(wav, SDL_AudioFormat(format.sdlFormat), format.channels,
+                                            format.frequency);
+    std::vector<qint16> frames;
+    std::vector<qint16> buffer(size_t(format.bufferFrames));
+    const int bytes = int(buffer.size() * sizeof(qint16));
+    while (sound) {
+        const int got = sound->read(reinterpret_cast<unsigned char *>(buffer.data()), bytes);
+        frames.insert(frames.end(), buffer.begin(), buffer.begin() + got / 2);
+        if (got < bytes)
+            break;
+    }
     return frames;
 }
 

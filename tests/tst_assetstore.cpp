@@ -14,8 +14,6 @@ class tst_AssetStore : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-
     void layout_data();
     void layout();
     void sdlReadsChunksByTheirLengths_data();
@@ -41,12 +39,6 @@ quint16 u16(const QByteArray &bytes, int offset)
 constexpr int DataOffset = 58;
 
 } // namespace
-
-void tst_AssetStore::initTestCase()
-{
-    if (assets::lookup(u"CUSTOM"_s, assets::CountdownSound).size() < DataOffset)
-        QSKIP("the embedded sounds have not been generated yet");
-}
 
 void tst_AssetStore::addSoundRows()
 {

@@ -292,8 +292,6 @@ void tst_Player::unplayableGivesAlertTone()
 void tst_Player::embeddedSoundPlaysWhole()
 {
     const QByteArray asset = assets::lookup(u"CUSTOM"_s, assets::JungleSound);
-    if (asset.size() < 58)
-        QSKIP("the embedded sounds have not been generated yet");
     qsizetype first = 58, last = asset.size() - 1;
     while (first < asset.size() && quint8(asset[first]) == 128)
         ++first;
