@@ -14,6 +14,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 // Starts the real program on a real X server and looks at it from outside,
@@ -37,7 +38,7 @@ private:
     QImage grab(xcb_window_t window) const;
     void save(const QImage &image, const QString &name) const;
 
-    X11Windows *m_x11 = nullptr;
+    std::unique_ptr<X11Windows> m_x11;
     QProcess m_program;
 };
 
@@ -47,7 +48,7 @@ void tst_Program::initTestCase()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         QSKIP("needs an X server (run under xvfb-run)");
-    m_x11 = new X11Windows;
+    m_x11 = std::make_unique<X11Windows>();
 }
 
 void tst_Program::cleanup()
