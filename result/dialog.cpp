@@ -19,7 +19,8 @@ namespace {
 const QColor Red(255, 0, 0);
 const QColor White(255, 255, 255);
 
-QFont faceFont(const QString &family, int pixels, bool bold) {
+QFont faceFont(const QString &family, int pixels, bool bold)
+{
     QFont font(family);
     font.setPixelSize(pixels);
     font.setWeight(bold ? QFont::Bold : QFont::Normal);
@@ -27,7 +28,8 @@ QFont faceFont(const QString &family, int pixels, bool bold) {
 }
 
 void setUpLabel(QLabel *label, const char *name, const QRect &geometry, const QString &text,
-                const QColor &colour) {
+                const QColor &colour)
+{
     label->setObjectName(QLatin1String(name));
     label->setGeometry(geometry);
     // The target is the user's text: never let it be read as markup.
@@ -51,14 +53,16 @@ Dialog::Dialog(Form1 &console)
     , DetailsLabel(new QLabel(this))
     , Image1(new QLabel(this))
     , OKButton(new QPushButton(this))
-    , m_console(console) {
+    , m_console(console)
+{
     createWindow();
     createLabels();
     createPicture();
     createButton();
 }
 
-void Dialog::createWindow() {
+void Dialog::createWindow()
+{
     setObjectName(QStringLiteral("Dialog"));
     setWindowTitle(QStringLiteral("KABOOM!"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/fireball.ico")));
@@ -72,7 +76,8 @@ void Dialog::createWindow() {
     setFixedSize(402, 213);
 }
 
-void Dialog::createLabels() {
+void Dialog::createLabels()
+{
     setUpLabel(BOOMLabel, "BOOMLabel", {8, 8, 177, 49}, QStringLiteral("BOOM!"), Red);
     setUpLabel(TargetLabel, "TargetLabel", {8, 40, 217, 25}, QStringLiteral("Label1"), White);
     setUpLabel(DedLabel, "DedLabel", {8, 56, 225, 73}, QStringLiteral("JUST GOT OBLITERATED!"),
@@ -90,7 +95,8 @@ void Dialog::createLabels() {
     BOOMLabel->setToolTip(QStringLiteral("pls zib"));
 }
 
-void Dialog::createPicture() {
+void Dialog::createPicture()
+{
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(208, -24, 200, 282);
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -99,7 +105,8 @@ void Dialog::createPicture() {
     Image1->installEventFilter(this);
 }
 
-void Dialog::createButton() {
+void Dialog::createButton()
+{
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setGeometry(152, 176, 81, 25);
     OKButton->setText(QStringLiteral("OK"));
@@ -107,7 +114,8 @@ void Dialog::createButton() {
     connect(OKButton, &QPushButton::clicked, this, &Dialog::OKButton_Click);
 }
 
-void Dialog::Form_Load() {
+void Dialog::Form_Load()
+{
     TempFolder = scratch::readTempFolder();
     JungleSoundPath = scratch::composePath(TempFolder, scratch::JungleFileName);
     scratch::write(JungleSoundPath, assets::JungleSound);
@@ -121,16 +129,19 @@ void Dialog::Form_Load() {
     DetailsLabel->setText(verdict.details);
 }
 
-void Dialog::PlayJungleAudio() {
+void Dialog::PlayJungleAudio()
+{
     sound::play(JungleSoundPath);
 }
 
-void Dialog::paintEvent(QPaintEvent *) {
+void Dialog::paintEvent(QPaintEvent *)
+{
     // Painted rather than set in the palette, so the button keeps its standard colours.
     QPainter(this).fillRect(rect(), Qt::black);
 }
 
-bool Dialog::eventFilter(QObject *watched, QEvent *event) {
+bool Dialog::eventFilter(QObject *watched, QEvent *event)
+{
     if (watched == Image1 && event->type() == QEvent::MouseButtonRelease) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         // Only where the picture is the visible top control: not above the window's edge,
@@ -142,10 +153,12 @@ bool Dialog::eventFilter(QObject *watched, QEvent *event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void Dialog::Image1_Click() {
+void Dialog::Image1_Click()
+{
     PlayJungleAudio();
 }
 
-void Dialog::OKButton_Click() {
+void Dialog::OKButton_Click()
+{
     close();
 }

@@ -5,14 +5,18 @@
 
 DialogHost::DialogHost(Form1 &console, QObject *parent)
     : QObject(parent)
-    , m_console(console) {}
+    , m_console(console)
+{
+}
 
-DialogHost::~DialogHost() {
+DialogHost::~DialogHost()
+{
     // The window has no parent; nothing else would delete it.
     delete m_dialog;
 }
 
-void DialogHost::Show() {
+void DialogHost::Show()
+{
     // A closed window may still wait for its deferred deletion: it counts as closed.
     if (m_dialog && m_dialog->isVisible()) {
         m_dialog->raise();

@@ -1,6 +1,7 @@
 #include "verdict.h"
 
-Verdict Verdict::compose(const QString &target, const QString &action, qint32 power) {
+Verdict Verdict::compose(const QString &target, const QString &action, qint32 power)
+{
     Verdict verdict;
     verdict.target = target;
 

@@ -8,7 +8,8 @@
 
 // Sets the three controls the result window reads, with the console's own
 // checks and news line kept out of the way.
-inline void setConsole(Form1 &console, const QString &target, const QString &action, int power) {
+inline void setConsole(Form1 &console, const QString &target, const QString &action, int power)
+{
     const QSignalBlocker blockTarget(console.TargetTextBox);
     const QSignalBlocker blockPower(console.PowerSlider);
     console.TargetTextBox->setText(target);

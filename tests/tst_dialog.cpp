@@ -45,7 +45,8 @@ private:
     QStringList m_played;
 };
 
-void tst_Dialog::initTestCase() {
+void tst_Dialog::initTestCase()
+{
     QVERIFY(m_temp.isValid());
     qputenv("TEMP", m_temp.path().toLocal8Bit());
     installFontSubstitutions();
@@ -53,19 +54,22 @@ void tst_Dialog::initTestCase() {
     sound::setPlayWatcher([this](const QString &path) { m_played << path; });
 }
 
-void tst_Dialog::init() {
+void tst_Dialog::init()
+{
     m_console = std::make_unique<Form1>();
     m_host = std::make_unique<DialogHost>(*m_console);
     showWith(QStringLiteral("zib42zab"));
 }
 
-void tst_Dialog::cleanup() {
+void tst_Dialog::cleanup()
+{
     m_host.reset();
     m_console.reset();
     m_played.clear();
 }
 
-void tst_Dialog::showWith(const QString &target) {
+void tst_Dialog::showWith(const QString &target)
+{
     setConsole(*m_console, target, QStringLiteral("BAN"), 5);
     m_host->Show();
     m_dialog = m_host->dialog();
@@ -73,12 +77,14 @@ void tst_Dialog::showWith(const QString &target) {
     QVERIFY(QTest::qWaitForWindowActive(m_dialog));
 }
 
-void tst_Dialog::clickAt(const QPoint &at) {
+void tst_Dialog::clickAt(const QPoint &at)
+{
     QTest::mouseClick(m_dialog->windowHandle(), Qt::LeftButton, {}, at);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-void tst_Dialog::window() {
+void tst_Dialog::window()
+{
     QCOMPARE(m_dialog->objectName(), QString("Dialog"));
     QCOMPARE(m_dialog->windowTitle(), QString("KABOOM!"));
     QVERIFY(!m_dialog->parentWidget() && !m_dialog->windowHandle()->transientParent());
@@ -93,7 +99,8 @@ void tst_Dialog::window() {
     QVERIFY(m_dialog->windowIcon().availableSizes().contains(QSize(32, 32)));
 }
 
-void tst_Dialog::controls_data() {
+void tst_Dialog::controls_data()
+{
     QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<QString>("text");
@@ -122,7 +129,8 @@ void tst_Dialog::controls_data() {
                             << "" << 0 << false << QColor();
 }
 
-void tst_Dialog::controls() {
+void tst_Dialog::controls()
+{
     QFETCH(QString, name);
     QFETCH(QString, family);
     QFETCH(QColor, colour);
@@ -149,7 +157,8 @@ void tst_Dialog::controls() {
     }
 }
 
-void tst_Dialog::stackingFocusAndToolTip() {
+void tst_Dialog::stackingFocusAndToolTip()
+{
     QStringList bottomToTop;
     for (QWidget *child : m_dialog->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
         bottomToTop << child->objectName();
@@ -165,7 +174,8 @@ void tst_Dialog::stackingFocusAndToolTip() {
     QCOMPARE(QApplication::focusWidget(), m_dialog->OKButton);
 }
 
-void tst_Dialog::longTargetWrapsAndIsCut() {
+void tst_Dialog::longTargetWrapsAndIsCut()
+{
     m_dialog->close();
     QTRY_VERIFY(!m_host->dialog());
     showWith(QStringLiteral("WWWW WWWW WWWW WWWW WWWW WWWW WW"));
@@ -185,7 +195,8 @@ void tst_Dialog::longTargetWrapsAndIsCut() {
     QCOMPARE(whitePixels(65, 120), 0);
 }
 
-void tst_Dialog::click_data() {
+void tst_Dialog::click_data()
+{
     QTest::addColumn<QPoint>("at");
     QTest::addColumn<bool>("plays");
     QTest::addColumn<bool>("closes");
@@ -198,7 +209,8 @@ void tst_Dialog::click_data() {
     QTest::newRow("label left of the picture") << QPoint(207, 100) << false << false;
 }
 
-void tst_Dialog::click() {
+void tst_Dialog::click()
+{
     QFETCH(QPoint, at);
     QFETCH(bool, plays);
     const QString path = m_dialog->JungleSoundPath;
@@ -208,7 +220,8 @@ void tst_Dialog::click() {
 }
 
 // Clicks count on the whole rectangle, not only where the fireball is drawn.
-void tst_Dialog::clickOnTransparentPixel() {
+void tst_Dialog::clickOnTransparentPixel()
+{
     const QImage picture = m_dialog->Image1->pixmap().toImage();
     QCOMPARE(picture.size(), QSize(200, 282));
     QPoint transparent;
@@ -223,7 +236,8 @@ void tst_Dialog::clickOnTransparentPixel() {
     QCOMPARE(m_played, QStringList{m_dialog->JungleSoundPath});
 }
 
-void tst_Dialog::repeatedClicksRestartTheSound() {
+void tst_Dialog::repeatedClicksRestartTheSound()
+{
     for (int i = 0; i < 3; ++i)
         clickAt({300, 150});
     const QString path = m_dialog->JungleSoundPath;

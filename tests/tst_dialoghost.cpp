@@ -48,7 +48,8 @@ private:
     int m_dialogsShown = 0;
 };
 
-void tst_DialogHost::initTestCase() {
+void tst_DialogHost::initTestCase()
+{
     QVERIFY(m_temp.isValid());
     m_junglePath = scratch::composePath(m_temp.path(), scratch::JungleFileName);
     installFontSubstitutions();
@@ -57,14 +58,16 @@ void tst_DialogHost::initTestCase() {
     qApp->installEventFilter(this);
 }
 
-void tst_DialogHost::init() {
+void tst_DialogHost::init()
+{
     qputenv("TEMP", m_temp.path().toLocal8Bit());
     m_console = std::make_unique<Form1>();
     m_host = std::make_unique<DialogHost>(*m_console);
     QFile::remove(m_junglePath);
 }
 
-void tst_DialogHost::cleanup() {
+void tst_DialogHost::cleanup()
+{
     m_host.reset();
     m_console.reset();
     m_failures.clear();
@@ -72,25 +75,29 @@ void tst_DialogHost::cleanup() {
     m_dialogsShown = 0;
 }
 
-bool tst_DialogHost::eventFilter(QObject *watched, QEvent *event) {
+bool tst_DialogHost::eventFilter(QObject *watched, QEvent *event)
+{
     if (event->type() == QEvent::Show && qobject_cast<Dialog *>(watched))
         ++m_dialogsShown;
     return false;
 }
 
-QStringList tst_DialogHost::verdict() const {
+QStringList tst_DialogHost::verdict() const
+{
     const Dialog *dialog = m_host->dialog();
     return {dialog->TargetLabel->text(), dialog->DedLabel->text(), dialog->DetailsLabel->text(),
             dialog->PunishLabel->text()};
 }
 
-int tst_DialogHost::dialogsAlive() {
+int tst_DialogHost::dialogsAlive()
+{
     const QWidgetList windows = QApplication::topLevelWidgets();
     return int(std::count_if(windows.begin(), windows.end(),
                              [](QWidget *window) { return qobject_cast<Dialog *>(window); }));
 }
 
-void tst_DialogHost::firstShowLoads() {
+void tst_DialogHost::firstShowLoads()
+{
     setConsole(*m_console, QStringLiteral(" zib 42 "), QStringLiteral("Kick"), 7);
     m_host->Show();
 
@@ -107,7 +114,8 @@ void tst_DialogHost::firstShowLoads() {
     QVERIFY(m_failures.isEmpty());
 }
 
-void tst_DialogHost::showWhileOpenKeepsTheVerdict() {
+void tst_DialogHost::showWhileOpenKeepsTheVerdict()
+{
     setConsole(*m_console, QStringLiteral("first"), QStringLiteral("Penalty Box"), 2);
     m_host->Show();
     Dialog *const dialog = m_host->dialog();
@@ -128,7 +136,8 @@ void tst_DialogHost::showWhileOpenKeepsTheVerdict() {
     QVERIFY(QTest::qWaitForWindowActive(dialog));
 }
 
-void tst_DialogHost::closeThenShowLoadsAgain_data() {
+void tst_DialogHost::closeThenShowLoadsAgain_data()
+{
     QTest::addColumn<bool>("closeBox");
     QTest::addColumn<bool>("deleted");
     QTest::newRow("OK button") << false << true;
@@ -138,7 +147,8 @@ void tst_DialogHost::closeThenShowLoadsAgain_data() {
     QTest::newRow("OK button, shown again before deletion") << false << false;
 }
 
-void tst_DialogHost::closeThenShowLoadsAgain() {
+void tst_DialogHost::closeThenShowLoadsAgain()
+{
     QFETCH(bool, closeBox);
     QFETCH(bool, deleted);
     setConsole(*m_console, QStringLiteral("first"), QStringLiteral("Penalty Box"), 2);
@@ -166,7 +176,8 @@ void tst_DialogHost::closeThenShowLoadsAgain() {
     QTRY_COMPARE(dialogsAlive(), 1);
 }
 
-void tst_DialogHost::failedWriteShowsNothing() {
+void tst_DialogHost::failedWriteShowsNothing()
+{
     qputenv("TEMP", (m_temp.path() + QStringLiteral("/missing")).toLocal8Bit());
     m_host->Show();
     QCOMPARE(m_failures.size(), 1);

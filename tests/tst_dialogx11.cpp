@@ -34,7 +34,8 @@ private:
 
 namespace {
 
-int countPixels(const QImage &image, const QRect &area, bool (*matches)(QColor)) {
+int countPixels(const QImage &image, const QRect &area, bool (*matches)(QColor))
+{
     int count = 0;
     for (int y = area.top(); y <= area.bottom(); ++y) {
         for (int x = area.left(); x <= area.right(); ++x)
@@ -43,29 +44,35 @@ int countPixels(const QImage &image, const QRect &area, bool (*matches)(QColor))
     return count;
 }
 
-bool isRed(QColor c) {
+bool isRed(QColor c)
+{
     return c.red() > 200 && c.green() < 40 && c.blue() < 40;
 }
-bool isWhite(QColor c) {
+bool isWhite(QColor c)
+{
     return c.red() > 220 && c.green() > 220 && c.blue() > 220;
 }
-bool isBlack(QColor c) {
+bool isBlack(QColor c)
+{
     return c.red() < 16 && c.green() < 16 && c.blue() < 16;
 }
-bool isFire(QColor c) {
+bool isFire(QColor c)
+{
     return c.red() > 180 && c.green() > 60 && c.blue() < 120;
 }
 
 } // namespace
 
-void tst_DialogX11::initTestCase() {
+void tst_DialogX11::initTestCase()
+{
     QVERIFY(m_temp.isValid());
     qputenv("TEMP", m_temp.path().toLocal8Bit());
     installFontSubstitutions();
     setFailureReport([](const Failure &failure) { QFAIL(qPrintable(failure.description)); });
 }
 
-void tst_DialogX11::screenshot() {
+void tst_DialogX11::screenshot()
+{
     Form1 console;
     setConsole(console, QStringLiteral("zib42zab"), QStringLiteral("BAN"), 5);
     DialogHost host(console);
@@ -96,13 +103,15 @@ void tst_DialogX11::screenshot() {
     QCOMPARE(countPixels(shot, {0, 202, 208, 11}, isBlack), 208 * 11);
 }
 
-void tst_DialogX11::programEndsWithTheLastWindow_data() {
+void tst_DialogX11::programEndsWithTheLastWindow_data()
+{
     QTest::addColumn<bool>("consoleFirst");
     QTest::newRow("console closed first") << true;
     QTest::newRow("result window closed first") << false;
 }
 
-void tst_DialogX11::programEndsWithTheLastWindow() {
+void tst_DialogX11::programEndsWithTheLastWindow()
+{
     QFETCH(bool, consoleFirst);
     Form1 console;
     DialogHost host(console);

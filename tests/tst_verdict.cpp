@@ -10,7 +10,8 @@ private slots:
     void compose();
 };
 
-void tst_Verdict::compose_data() {
+void tst_Verdict::compose_data()
+{
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("action");
     QTest::addColumn<int>("power");
@@ -66,7 +67,8 @@ void tst_Verdict::compose_data() {
         << "...and got hit with a Kick!";
 }
 
-void tst_Verdict::compose() {
+void tst_Verdict::compose()
+{
     QFETCH(QString, target);
     QFETCH(QString, action);
     QFETCH(int, power);
