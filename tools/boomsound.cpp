@@ -152,7 +152,7 @@ std::vector<double> boom()
                            0.5 * crackle.next(t) + 0.45 * roll.next(t);
         const double wet = room.process(dry);
         const double ending = 1.0 - fadeIn(t, kDuration - 0.6, 0.6);
-        out[i] = softClip(dry + 0.3 * wet, 1.6) * ending;
+        out[i] = softClip(dry + 0.3 * wet, 1.2) * ending;
     }
     return out;
 }
