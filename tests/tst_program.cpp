@@ -1,3 +1,4 @@
+#include "soundstream.h"
 #include "x11windows.h"
 
 #include <QDir>
@@ -180,25 +181,24 @@ void tst_Program::click(xcb_window_t window, int x, int y)
 
 namespace {
 
-// The sound as the program hands it to the device: 44.1 kHz signed 16-bit mono.
+// The sound as the program hands it to the device: 44.1 kHz signed 16-bit
+// mono, converted by the same stream and read in the device's 512-frame pieces.
 std::vector<qint16> deviceSamples(const QString &wavFile)
 {
-    SDL_AudioSpec spec;
-    Uint8 *data = nullptr;
-    Uint32 length = 0;
-    if (!SDL_LoadWAV(wavFile.toLocal8Bit().constData(), &spec, &data, &length))
+    QFile file(wavFile);
+    if (!file.open(QIODevice::ReadOnly))
         return {};
-    SDL_AudioCVT cvt;
-    SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, 1, 44100);
-    std::vector<Uint8> buffer(size_t(length) * std::max(1, cvt.len_mult));
-    std::copy_n(data, length, buffer.begin());
-    SDL_FreeWAV(data);
-    cvt.buf = buffer.data();
-    cvt.len = int(length);
-    if (cvt.needed)
-        SDL_ConvertAudio(&cvt);
-    const auto *samples = reinterpret_cast<const qint16 *>(buffer.data());
-    return std::vector<qint16>(samples, samples + cvt.len_cvt / 2);
+    const auto sound = SoundStream::fromWav(file.readAll(), AUDIO_S16SYS, 1, 44100);
+    std::vector<qint16> frames;
+    std::vector<qint16> piece(512);
+    const int bytes = int(piece.size() * sizeof(qint16));
+    while (sound) {
+        const int got = sound->read(reinterpret_cast<unsigned char *>(piece.data()), bytes);
+        frames.insert(frames.end(), piece.begin(), piece.begin() + got / 2);
+        if (got < bytes)
+            break;
+    }
+    return frames;
 }
 
 // Where the run of `length` samples of `sound` from `from` on stands in the
