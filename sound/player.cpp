@@ -62,11 +62,15 @@ void play(const QString &path)
 {
     if (const auto &watcher = playWatcher())
         watcher(path);
-    AudioOutput &output = AudioOutput::instance();
-    if (!output.ensureOpen())
-        return;
-    if (!output.playWav(readRegularFile(path)))
-        output.playWav(alertTone());
+    // Called straight from handlers: even running out of memory here only means silence.
+    try {
+        AudioOutput &output = AudioOutput::instance();
+        if (!output.ensureOpen())
+            return;
+        if (!output.playWav(readRegularFile(path)))
+            output.playWav(alertTone());
+    } catch (...) {
+    }
 }
 
 void setPlayWatcher(std::function<void(const QString &path)> watcher)
