@@ -1,24 +1,6 @@
 #include "bmpfile.h"
 
-#include <QtEndian>
-
-namespace {
-
-void appendU16(QByteArray &out, quint16 value)
-{
-    char bytes[2];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 2);
-}
-
-void appendU32(QByteArray &out, quint32 value)
-{
-    char bytes[4];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 4);
-}
-
-} // namespace
+#include "littleendian.h"
 
 namespace bmpfile {
 

@@ -1,6 +1,6 @@
 #include "icofile.h"
 
-#include <QtEndian>
+#include "littleendian.h"
 
 #include <limits>
 
@@ -9,20 +9,6 @@ namespace {
 void appendU8(QByteArray &out, int value)
 {
     out.append(static_cast<char>(value));
-}
-
-void appendU16(QByteArray &out, quint16 value)
-{
-    char bytes[2];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 2);
-}
-
-void appendU32(QByteArray &out, quint32 value)
-{
-    char bytes[4];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 4);
 }
 
 int rowBytes(int width, int bitsPerPixel)

@@ -1,9 +1,8 @@
 #include "wavfile.h"
 
+#include "littleendian.h"
 #include "random.h"
 #include "soundconstants.h"
-
-#include <QtEndian>
 
 #include <algorithm>
 #include <cmath>
@@ -13,20 +12,6 @@ namespace {
 void appendTag(QByteArray &out, const char *tag)
 {
     out.append(tag, 4);
-}
-
-void appendU16(QByteArray &out, std::uint16_t value)
-{
-    char bytes[2];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 2);
-}
-
-void appendU32(QByteArray &out, std::uint32_t value)
-{
-    char bytes[4];
-    qToLittleEndian(value, bytes);
-    out.append(bytes, 4);
 }
 
 } // namespace
