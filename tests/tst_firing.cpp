@@ -1,3 +1,5 @@
+#include "dialog.h"
+#include "dialoghost.h"
 #include "fonts.h"
 #include "form1.h"
 #include "player.h"
@@ -5,6 +7,7 @@
 #include "updown.h"
 
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -43,6 +46,7 @@ private slots:
     void delayConvertsAsAccepted();
     void closeDuringCountdown();
     void closeDuringLockedWait();
+    void secondLaunchKeepsOpenVerdict();
 
 private:
     Snapshot snapshot() const;
@@ -54,25 +58,29 @@ private:
     QElapsedTimer m_clock;
 };
 
-void tst_Firing::initTestCase() {
+void tst_Firing::initTestCase()
+{
     QVERIFY(m_temp.isValid());
     qputenv("TEMP", m_temp.path().toLocal8Bit());
     installFontSubstitutions();
     sound::setPlayWatcher([this](const QString &path) { m_played << path; });
 }
 
-void tst_Firing::init() {
+void tst_Firing::init()
+{
     m_played.clear();
     m_form = std::make_unique<Form1>();
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
 }
 
-void tst_Firing::cleanup() {
+void tst_Firing::cleanup()
+{
     m_form.reset();
 }
 
-Snapshot tst_Firing::snapshot() const {
+Snapshot tst_Firing::snapshot() const
+{
     Snapshot s;
     s.window = m_form->isEnabled();
     for (QWidget *input : std::initializer_list<QWidget *>{
@@ -88,12 +96,14 @@ Snapshot tst_Firing::snapshot() const {
 }
 
 // Clicks FIRE! as a user would; the click returns when the launch handler does.
-void tst_Firing::fire() {
+void tst_Firing::fire()
+{
     m_clock.start();
     QTest::mouseClick(m_form->FireButton, Qt::LeftButton);
 }
 
-void tst_Firing::countdown_data() {
+void tst_Firing::countdown_data()
+{
     QTest::addColumn<QString>("delay");
     QTest::addColumn<QString>("option");
     QTest::addColumn<QString>("action");
@@ -109,7 +119,8 @@ void tst_Firing::countdown_data() {
 }
 
 // Walks one launch through its states: locked wait, countdown, idle again.
-void tst_Firing::countdown() {
+void tst_Firing::countdown()
+{
     QFETCH(QString, delay);
     QFETCH(QString, option);
     QFETCH(QString, action);
@@ -171,7 +182,8 @@ void tst_Firing::countdown() {
     QCOMPARE(m_played, QStringList({m_form->CountdownSoundPath, m_form->BoomSoundPath}));
 }
 
-void tst_Firing::delayConvertsAsAccepted_data() {
+void tst_Firing::delayConvertsAsAccepted_data()
+{
     QTest::addColumn<QString>("delay");
     QTest::addColumn<int>("maximum");
     QTest::newRow("leading zero") << "07" << 7;
@@ -181,7 +193,8 @@ void tst_Firing::delayConvertsAsAccepted_data() {
     QTest::newRow("twenty") << "20" << 20;
 }
 
-void tst_Firing::delayConvertsAsAccepted() {
+void tst_Firing::delayConvertsAsAccepted()
+{
     QFETCH(QString, delay);
     QFETCH(int, maximum);
     m_form->DelayTextBox->setText(delay);
@@ -193,7 +206,8 @@ void tst_Firing::delayConvertsAsAccepted() {
 
 // Closing the console after the wait ends its countdown: the timer goes with
 // the window, so no boom follows and no result window is asked for.
-void tst_Firing::closeDuringCountdown() {
+void tst_Firing::closeDuringCountdown()
+{
     m_form->DelayTextBox->setText("3");
     QSignalSpy results(m_form.get(), &Form1::resultRequested);
     fire();
@@ -206,7 +220,8 @@ void tst_Firing::closeDuringCountdown() {
 
 // A close request that arrives while the handler is still waiting is held
 // back and carried out when the wait returns; nothing runs on a dead window.
-void tst_Firing::closeDuringLockedWait() {
+void tst_Firing::closeDuringLockedWait()
+{
     m_form->DelayTextBox->setText("2");
     QSignalSpy results(m_form.get(), &Form1::resultRequested);
     bool refused = false;
@@ -223,6 +238,31 @@ void tst_Firing::closeDuringLockedWait() {
     QTest::qWait(1500);
     QCOMPARE(results.count(), 0);
     QCOMPARE(m_played, QStringList{m_form->CountdownSoundPath});
+}
+
+// The result window is modeless: the console fires again while it is open,
+// and at that boom the open window keeps the verdict it was loaded with.
+void tst_Firing::secondLaunchKeepsOpenVerdict()
+{
+    DialogHost results(*m_form);
+    connect(m_form.get(), &Form1::resultRequested, &results, &DialogHost::Show);
+    m_form->DelayTextBox->setText("1");
+    QTest::mouseClick(m_form->KickRadio, Qt::LeftButton, {}, QPoint(8, 16));
+    fire();
+    QTRY_VERIFY_WITH_TIMEOUT(results.dialog() && results.dialog()->isVisible(), 3000);
+    Dialog *first = results.dialog();
+    QCOMPARE(first->PunishLabel->text(), QString("...and got hit with a Kick!"));
+    QCOMPARE(first->DetailsLabel->text(), QString("with a Power 1 LASER!"));
+
+    QTest::mouseClick(m_form->BanRadio, Qt::LeftButton, {}, QPoint(8, 16));
+    QTest::keyClick(m_form->PowerSlider, Qt::Key_End);
+    QSignalSpy secondBoom(m_form.get(), &Form1::resultRequested);
+    fire();
+    QCOMPARE(m_form->CurrentRadioTextBox->text(), QString("BAN"));
+    QTRY_COMPARE_WITH_TIMEOUT(secondBoom.count(), 1, 3000);
+    QCOMPARE(results.dialog(), first);
+    QCOMPARE(first->PunishLabel->text(), QString("...and got hit with a Kick!"));
+    QCOMPARE(first->DetailsLabel->text(), QString("with a Power 1 LASER!"));
 }
 
 QTEST_MAIN(tst_Firing)

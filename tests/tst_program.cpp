@@ -29,10 +29,14 @@ private slots:
     void consoleScreenshot();
     void failedStartReportsAndCleansUp();
     void oneFiringFromEndToEnd();
+    void closeWhileFiring_data();
+    void closeWhileFiring();
 
 private:
     void xdotool(const QStringList &arguments);
     void verifyHeard(const QString &recording);
+    std::vector<qint16> readRecording(const QString &recording);
+    void typeDelay(xcb_window_t console, const QString &delay);
     void click(xcb_window_t window, int x, int y);
     void start(const QString &temp, const QString &audioDriver = QStringLiteral("dummy"));
     bool finished(int timeoutMs);
@@ -223,16 +227,29 @@ size_t firstLoud(const std::vector<qint16> &sound)
 
 } // namespace
 
+std::vector<qint16> tst_Program::readRecording(const QString &recording)
+{
+    QFile file(recording);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    const auto *begin = reinterpret_cast<const qint16 *>(bytes.constData());
+    return std::vector<qint16>(begin, begin + bytes.size() / 2);
+}
+
+void tst_Program::typeDelay(xcb_window_t console, const QString &delay)
+{
+    click(console, 16 + 12, 208 + 12);
+    xdotool({"key", "ctrl+a"});
+    xdotool({"type", delay});
+}
+
 // The recording starts when the device opens, at the press: the countdown
 // plays from there, sample for sample, until the boom replaces it at about
 // d + 1 = 3 seconds. Positions are read in samples, never from wall time.
 void tst_Program::verifyHeard(const QString &recording)
 {
-    QFile file(recording);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    const auto *begin = reinterpret_cast<const qint16 *>(bytes.constData());
-    const std::vector<qint16> heard(begin, begin + bytes.size() / 2);
+    const std::vector<qint16> heard = readRecording(recording);
     const std::vector<qint16> countdown =
         deviceSamples(QStringLiteral(LASER_SOURCE_DIR "/assets/countdown.wav"));
     const std::vector<qint16> boom =
@@ -276,8 +293,7 @@ void tst_Program::oneFiringFromEndToEnd()
     click(console, 16 + 30, 120 + 16);
     click(console, 288 + 10, 40 + 10);
     xdotool({"key", "--delay", "30", "Home", "Right", "Right", "Right", "Right", "Right", "Right"});
-    click(console, 16 + 12, 208 + 12);
-    xdotool({"key", "ctrl+a", "2"});
+    typeDelay(console, "2");
     QTest::qWait(300);
     save(grab(console), "before-fire.png");
 
@@ -301,6 +317,52 @@ void tst_Program::oneFiringFromEndToEnd()
     for (const char *name : {"audiojunglecountdown.wav", "boomaudiojungle.wav", "audiojungle.wav"})
         QVERIFY2(!QFileInfo::exists(temp.filePath(name)), name);
     verifyHeard(recording);
+}
+
+void tst_Program::closeWhileFiring_data()
+{
+    QTest::addColumn<int>("closeAt");
+    QTest::newRow("during the locked wait") << 1000;
+    QTest::newRow("during the countdown") << 2500;
+}
+
+// A close request from the window manager while a countdown of 3 runs: in the
+// wait it is carried out when the wait returns, after it at once. Either way
+// the countdown ends with the window: no boom, no result window, and the
+// program ends cleanly without leaving its files.
+void tst_Program::closeWhileFiring()
+{
+    QFETCH(int, closeAt);
+    QTemporaryDir temp;
+    const QString recording = temp.filePath("heard.raw");
+    qputenv("SDL_DISKAUDIOFILE", recording.toLocal8Bit());
+    start(temp.path(), QStringLiteral("disk"));
+    qunsetenv("SDL_DISKAUDIOFILE");
+    const xcb_window_t console = m_x11->waitFor(ConsoleTitle, 15000);
+    QVERIFY(console);
+    typeDelay(console, "3");
+    QTest::qWait(200);
+
+    QElapsedTimer sinceFire;
+    click(console, 336 + 40, 208 + 12);
+    sinceFire.start();
+    QTest::qWait(closeAt);
+    m_x11->requestClose(console);
+    QVERIFY2(finished(6000), "the program did not end after its console closed");
+    const qint64 endedAt = sinceFire.elapsed();
+    QCOMPARE(m_program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_program.exitCode(), 0);
+    QVERIFY2(endedAt >= qMax(closeAt, 1900) && endedAt < 3800,
+             qPrintable(QString::number(endedAt)));
+    for (const char *name : {"audiojunglecountdown.wav", "boomaudiojungle.wav", "audiojungle.wav"})
+        QVERIFY2(!QFileInfo::exists(temp.filePath(name)), name);
+
+    const std::vector<qint16> heard = readRecording(recording);
+    const std::vector<qint16> boom =
+        deviceSamples(QStringLiteral(LASER_SOURCE_DIR "/assets/boom.wav"));
+    const size_t probe = firstLoud(boom);
+    QVERIFY2(heard.size() > 44100, "the countdown was not heard");
+    QCOMPARE(findRun(heard, boom, probe, 1024, 0, heard.size()), qsizetype(-1));
 }
 
 QTEST_MAIN(tst_Program)
