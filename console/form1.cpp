@@ -146,6 +146,9 @@ void Form1::createWindow()
 
 void Form1::createInputs()
 {
+    // Input controls paint their own rectangle over the picture, as the
+    // slider's track and ticks would be lost on the dark scene otherwise.
+    PowerSlider->setAutoFillBackground(true);
     PowerSlider->setOrientation(Qt::Horizontal);
     PowerSlider->setRange(1, 10);
     PowerSlider->setValue(1);
