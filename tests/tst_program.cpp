@@ -15,6 +15,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <csignal>
 #include <memory>
 #include <vector>
 
@@ -28,6 +29,8 @@ private slots:
     void cleanup();
     void consoleScreenshot();
     void failedStartReportsAndCleansUp();
+    void signalEndsLikeClosing_data();
+    void signalEndsLikeClosing();
     void oneFiringFromEndToEnd();
     void closeWhileFiring_data();
     void closeWhileFiring();
@@ -272,6 +275,30 @@ void tst_Program::verifyHeard(const QString &recording)
     QVERIFY2(boomSeconds > 2.8 && boomSeconds < 3.2, qPrintable(QString::number(boomSeconds)));
     QVERIFY2(std::equal(heard.begin() + countdownAt, heard.begin() + boomAt, countdown.begin()),
              "the countdown did not play unbroken up to the boom");
+}
+
+void tst_Program::signalEndsLikeClosing_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+// Logging out or pressing Ctrl+C closes the windows; the program then ends
+// the ordinary way, and its clean-up runs.
+void tst_Program::signalEndsLikeClosing()
+{
+    QFETCH(int, signal);
+    QTemporaryDir temp;
+    start(temp.path());
+    QVERIFY(m_x11->waitFor(ConsoleTitle, 15000));
+    QVERIFY(QFileInfo::exists(temp.filePath("audiojunglecountdown.wav")));
+    QCOMPARE(::kill(pid_t(m_program.processId()), signal), 0);
+    QVERIFY2(finished(10000), "the program did not end on the signal");
+    QCOMPARE(m_program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_program.exitCode(), 0);
+    QVERIFY(QDir(temp.path()).entryList(QDir::Files).isEmpty());
 }
 
 // Kick, power 7, delay 2, FIRE!: the countdown sound starts at the press, the
