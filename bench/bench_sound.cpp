@@ -51,25 +51,6 @@ Call timedPlay(const QString &path)
     return call;
 }
 
-// The asset as the device receives it: converted by the same stream, read in
-// the same pieces as the device callback reads it.
-std::vector<qint16> converted(int id, const AudioOutput::Format &format)
-{
-    const QByteArray wav = assets::lookup(QStringLiteral("CUSTOM"), id);
-    const auto sound = SoundStream::fromWav(wav, SDL_AudioFormat(format.sdlFormat), format.channels,
-                                            format.frequency);
-    std::vector<qint16> frames;
-    std::vector<qint16> buffer(size_t(format.bufferFrames));
-    const int bytes = int(buffer.size() * sizeof(qint16));
-    while (sound) {
-        const int got = sound->read(reinterpret_cast<unsigned char *>(buffer.data()), bytes);
-        frames.insert(frames.end(), buffer.begin(), buffer.begin() + got / 2);
-        if (got < bytes)
-            break;
-    }
-    return frames;
-}
-
 qint64 findFirst(const std::vector<qint16> &stream, qint64 from, const std::vector<qint16> &sound)
 {
     const auto lead = std::find_if(sound.begin(), sound.end(), [](qint16 v) { return v != 0; });
@@ -153,8 +134,12 @@ int main()
 
     const std::vector<qint16> stream = readStream(streamPath);
     const qint64 offset = qint64(stream.size()) - qint64(output.framesDelivered());
-    const std::vector<qint16> countdownFrames = converted(assets::CountdownSound, format);
-    const std::vector<qint16> boomFrames = converted(assets::BoomSound, format);
+    const std::vector<qint16> countdownFrames =
+        SoundStream::deviceFrames(assets::lookup(QStringLiteral("CUSTOM"), assets::CountdownSound),
+                                  format.frequency, format.bufferFrames);
+    const std::vector<qint16> boomFrames =
+        SoundStream::deviceFrames(assets::lookup(QStringLiteral("CUSTOM"), assets::BoomSound),
+                                  format.frequency, format.bufferFrames);
 
     std::vector<double> startDelays, switchDelays, callTimes;
     const auto measure = [&](const std::vector<Call> &calls, const std::vector<qint16> &sound,

@@ -74,3 +74,18 @@ bool SoundStream::feed()
     ++m_silentChunks;
     return SDL_AudioStreamPut(m_stream, m_silence.get(), int(m_chunk)) == 0;
 }
+
+std::vector<qint16> SoundStream::deviceFrames(const QByteArray &wav, int frequency, int pieceFrames)
+{
+    const auto sound = fromWav(wav, AUDIO_S16SYS, 1, frequency);
+    std::vector<qint16> frames;
+    std::vector<qint16> piece(size_t(qMax(1, pieceFrames)));
+    const int bytes = int(piece.size() * sizeof(qint16));
+    while (sound) {
+        const int got = sound->read(reinterpret_cast<unsigned char *>(piece.data()), bytes);
+        frames.insert(frames.end(), piece.begin(), piece.begin() + got / 2);
+        if (got < bytes)
+            break;
+    }
+    return frames;
+}

@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include <memory>
+#include <vector>
 
 // The samples of one WAV file, converted to the device's format piece by
 // piece as the device asks for them. Converting the whole file up front would
@@ -21,6 +22,10 @@ public:
     // Writes up to length bytes of device samples to out and returns how many
     // it wrote; fewer than asked once the sound has ended.
     int read(unsigned char *out, int length);
+
+    // A whole sound in signed 16-bit mono as the device callback receives it,
+    // read in pieces of the given size: what a recording of the device holds.
+    static std::vector<qint16> deviceFrames(const QByteArray &wav, int frequency, int pieceFrames);
 
 private:
     SoundStream() = default;

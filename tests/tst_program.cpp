@@ -188,24 +188,13 @@ void tst_Program::click(xcb_window_t window, int x, int y)
 
 namespace {
 
-// The sound as the program hands it to the device: 44.1 kHz signed 16-bit
-// mono, converted by the same stream and read in the device's 512-frame pieces.
+// The sound as the program hands it to the device (44.1 kHz, 512-frame pieces).
 std::vector<qint16> deviceSamples(const QString &wavFile)
 {
     QFile file(wavFile);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    const auto sound = SoundStream::fromWav(file.readAll(), AUDIO_S16SYS, 1, 44100);
-    std::vector<qint16> frames;
-    std::vector<qint16> piece(512);
-    const int bytes = int(piece.size() * sizeof(qint16));
-    while (sound) {
-        const int got = sound->read(reinterpret_cast<unsigned char *>(piece.data()), bytes);
-        frames.insert(frames.end(), piece.begin(), piece.begin() + got / 2);
-        if (got < bytes)
-            break;
-    }
-    return frames;
+    return SoundStream::deviceFrames(file.readAll(), 44100, 512);
 }
 
 // Where the run of `length` samples of `sound` from `from` on stands in the
