@@ -43,6 +43,7 @@ private:
     void click(xcb_window_t window, int x, int y);
     void start(const QString &temp, const QString &audioDriver = QStringLiteral("dummy"));
     bool finished(int timeoutMs);
+    void verifyCleanEnd(const QString &temp);
     QImage grab(xcb_window_t window) const;
     void save(const QImage &image, const QString &name) const;
 
@@ -82,6 +83,15 @@ void tst_Program::start(const QString &temp, const QString &audioDriver)
 bool tst_Program::finished(int timeoutMs)
 {
     return m_program.state() == QProcess::NotRunning || m_program.waitForFinished(timeoutMs);
+}
+
+// Exit status 0 within a few seconds, and the scratch folder left empty.
+void tst_Program::verifyCleanEnd(const QString &temp)
+{
+    QVERIFY2(finished(10000), "the program did not end");
+    QCOMPARE(m_program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_program.exitCode(), 0);
+    QVERIFY(QDir(temp).entryList(QDir::Files).isEmpty());
 }
 
 QImage tst_Program::grab(xcb_window_t window) const
@@ -143,10 +153,7 @@ void tst_Program::consoleScreenshot()
     }
 
     m_x11->requestClose(window);
-    QVERIFY2(finished(10000), "the program did not end after its window closed");
-    QCOMPARE(m_program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(m_program.exitCode(), 0);
-    QVERIFY(QDir(temp.path()).entryList(QDir::Files).isEmpty());
+    verifyCleanEnd(temp.path());
 }
 
 // The boom file's path is taken by a folder, so the start fails after the
@@ -284,10 +291,7 @@ void tst_Program::signalEndsLikeClosing()
     QVERIFY(m_x11->waitFor(ConsoleTitle, 15000));
     QVERIFY(QFileInfo::exists(temp.filePath("audiojunglecountdown.wav")));
     QCOMPARE(::kill(pid_t(m_program.processId()), signal), 0);
-    QVERIFY2(finished(10000), "the program did not end on the signal");
-    QCOMPARE(m_program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(m_program.exitCode(), 0);
-    QVERIFY(QDir(temp.path()).entryList(QDir::Files).isEmpty());
+    verifyCleanEnd(temp.path());
 }
 
 // Kick, power 7, delay 2, FIRE!: the countdown sound starts at the press, the
