@@ -11,12 +11,14 @@
 
 #include <cstdio>
 
-bool displayAvailable() {
+bool displayAvailable()
+{
     return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY") ||
            qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
 }
 
-int runApplication(int argc, char *argv[]) {
+int runApplication(int argc, char *argv[])
+{
     if (!displayAvailable()) {
         std::fputs("vantory-laser needs a graphical desktop, and no display was found "
                    "(neither DISPLAY nor WAYLAND_DISPLAY is set).\n",

@@ -11,7 +11,8 @@ namespace {
 
 int signalPipe[2] = {-1, -1};
 
-void onPosixSignal(int) {
+void onPosixSignal(int)
+{
     const char byte = 1;
     // Nothing useful can be done about a full pipe: a close is already pending.
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
@@ -20,7 +21,8 @@ void onPosixSignal(int) {
 } // namespace
 
 SignalClose::SignalClose(QObject *parent)
-    : QObject(parent) {
+    : QObject(parent)
+{
     if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
     m_notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
@@ -34,7 +36,8 @@ SignalClose::SignalClose(QObject *parent)
         sigaction(signal, &action, nullptr);
 }
 
-SignalClose::~SignalClose() {
+SignalClose::~SignalClose()
+{
     for (int signal : {SIGTERM, SIGINT, SIGHUP})
         std::signal(signal, SIG_DFL);
     delete m_notifier;
@@ -45,7 +48,8 @@ SignalClose::~SignalClose() {
     }
 }
 
-void SignalClose::onSignal() {
+void SignalClose::onSignal()
+{
     char buffer[16];
     while (::read(signalPipe[0], buffer, sizeof buffer) > 0) {
     }

@@ -16,14 +16,16 @@
 
 namespace {
 
-double cpuSeconds() {
+double cpuSeconds()
+{
     rusage usage = {};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
            (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-void fire(Form1 &form, int delay) {
+void fire(Form1 &form, int delay)
+{
     form.DelayTextBox->setText(QString::number(delay));
     QList<qint64> ticks;
     qint64 boom = -1;
@@ -65,7 +67,8 @@ void fire(Form1 &form, int delay) {
 
 } // namespace
 
-int main(int argc, char *argv[]) {
+int main(int argc, char *argv[])
+{
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QTemporaryDir temp;

@@ -22,14 +22,16 @@ public:
     };
 
     explicit MessageBoxWatcher(std::function<QString()> watchedText = {})
-        : m_watchedText(std::move(watchedText)) {
+        : m_watchedText(std::move(watchedText))
+    {
         m_timer.setInterval(5);
         connect(&m_timer, &QTimer::timeout, this, &MessageBoxWatcher::poll);
         m_timer.start();
     }
 
     QList<Seen> seen;
-    QStringList texts() const {
+    QStringList texts() const
+    {
         QStringList list;
         for (const Seen &s : seen)
             list << s.text;
@@ -37,7 +39,8 @@ public:
     }
 
 private:
-    void poll() {
+    void poll()
+    {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (!box || box->property("watched").toBool())
             return;

@@ -12,7 +12,8 @@ private slots:
     void newsSentence();
 };
 
-void tst_Settings::number_data() {
+void tst_Settings::number_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("accepted");
     QTest::addColumn<double>("value");
@@ -50,7 +51,8 @@ void tst_Settings::number_data() {
 
 // The check and the conversion must agree: whatever is accepted converts,
 // and to the value a reader of the text would expect.
-void tst_Settings::number() {
+void tst_Settings::number()
+{
     QFETCH(QString, text);
     QFETCH(bool, accepted);
     QFETCH(double, value);
@@ -64,7 +66,8 @@ void tst_Settings::number() {
     }
 }
 
-void tst_Settings::newsSentence_data() {
+void tst_Settings::newsSentence_data()
+{
     QTest::addColumn<int>("power");
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("target");
@@ -101,7 +104,8 @@ void tst_Settings::newsSentence_data() {
                                              "seconds.";
 }
 
-void tst_Settings::newsSentence() {
+void tst_Settings::newsSentence()
+{
     QFETCH(int, power);
     QFETCH(QString, action);
     QFETCH(QString, target);

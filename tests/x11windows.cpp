@@ -6,7 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-X11Windows::X11Windows() {
+X11Windows::X11Windows()
+{
     auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (!x11)
         return;
@@ -14,7 +15,8 @@ X11Windows::X11Windows() {
     m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
 }
 
-xcb_atom_t X11Windows::atom(const char *name) const {
+xcb_atom_t X11Windows::atom(const char *name) const
+{
     xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(
         m_connection, xcb_intern_atom(m_connection, 0, uint16_t(std::strlen(name)), name), nullptr);
     const xcb_atom_t result = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
@@ -22,7 +24,8 @@ xcb_atom_t X11Windows::atom(const char *name) const {
     return result;
 }
 
-xcb_window_t X11Windows::search(xcb_window_t parent, const QByteArray &title) const {
+xcb_window_t X11Windows::search(xcb_window_t parent, const QByteArray &title) const
+{
     xcb_query_tree_reply_t *tree =
         xcb_query_tree_reply(m_connection, xcb_query_tree(m_connection, parent), nullptr);
     if (!tree)
@@ -51,11 +54,13 @@ xcb_window_t X11Windows::search(xcb_window_t parent, const QByteArray &title) co
     return found;
 }
 
-xcb_window_t X11Windows::find(const QString &title) const {
+xcb_window_t X11Windows::find(const QString &title) const
+{
     return m_connection ? search(m_root, title.toUtf8()) : 0;
 }
 
-xcb_window_t X11Windows::waitFor(const QString &title, int timeoutMs) const {
+xcb_window_t X11Windows::waitFor(const QString &title, int timeoutMs) const
+{
     QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired()) {
         if (xcb_window_t window = find(title))
@@ -65,7 +70,8 @@ xcb_window_t X11Windows::waitFor(const QString &title, int timeoutMs) const {
     return 0;
 }
 
-QRect X11Windows::geometry(xcb_window_t window) const {
+QRect X11Windows::geometry(xcb_window_t window) const
+{
     xcb_get_geometry_reply_t *reply =
         xcb_get_geometry_reply(m_connection, xcb_get_geometry(m_connection, window), nullptr);
     if (!reply)
@@ -75,7 +81,8 @@ QRect X11Windows::geometry(xcb_window_t window) const {
     return rect;
 }
 
-void X11Windows::requestClose(xcb_window_t window) const {
+void X11Windows::requestClose(xcb_window_t window) const
+{
     xcb_client_message_event_t event = {};
     event.response_type = XCB_CLIENT_MESSAGE;
     event.format = 32;
