@@ -11,18 +11,41 @@
 
 #include <cstdio>
 
-bool displayAvailable()
+#include <xcb/xcb.h>
+
+namespace {
+
+// Qt aborts with a platform-plugin error when it cannot reach a display;
+// asking the X server first lets the program say so in plain words.
+bool xServerReachable()
 {
-    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY") ||
-           qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
+    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+    const bool reachable = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return reachable;
+}
+
+} // namespace
+
+QString missingDisplay()
+{
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ||
+        qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        return {};
+    if (!qEnvironmentVariableIsSet("DISPLAY"))
+        return QStringLiteral("vantory-laser needs a graphical desktop, and no display was found "
+                              "(neither DISPLAY nor WAYLAND_DISPLAY is set).");
+    if (!xServerReachable())
+        return QStringLiteral("vantory-laser needs a graphical desktop, and the display %1 "
+                              "could not be reached.")
+            .arg(qEnvironmentVariable("DISPLAY"));
+    return {};
 }
 
 int runApplication(int argc, char *argv[])
 {
-    if (!displayAvailable()) {
-        std::fputs("vantory-laser needs a graphical desktop, and no display was found "
-                   "(neither DISPLAY nor WAYLAND_DISPLAY is set).\n",
-                   stderr);
+    if (const QString problem = missingDisplay(); !problem.isEmpty()) {
+        std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
         return 2;
     }
     QApplication app(argc, argv);

@@ -4,5 +4,7 @@
 // event loop until the last window has closed. Returns the exit status.
 int runApplication(int argc, char *argv[]);
 
-// True when a windowing system can be reached or a platform was chosen explicitly.
-bool displayAvailable();
+// Why the program cannot show its windows, in one sentence; empty when a
+// display can be reached or a platform was chosen explicitly.
+class QString;
+QString missingDisplay();
