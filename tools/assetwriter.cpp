@@ -9,6 +9,7 @@
 #include "sounds.h"
 #include "wavfile.h"
 
+#include <QBuffer>
 #include <QFile>
 
 #include <cstdio>
@@ -57,7 +58,23 @@ bool AssetWriter::writePictures()
         std::fprintf(stderr, "cannot encode fireball.gif: %s\n", qPrintable(error));
         return false;
     }
-    return write(QStringLiteral("fireball.gif"), animation) && ok;
+    ok = write(QStringLiteral("fireball.gif"), animation) && ok;
+    return writeDesktopIcons() && ok;
+}
+
+// The desktop's launchers and menus take PNG icons by size, in full colour.
+bool AssetWriter::writeDesktopIcons()
+{
+    const IconPainter painter;
+    bool ok = true;
+    for (int size : DesktopIconSizes) {
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        painter.paint(size).save(&buffer, "PNG");
+        ok = write(QStringLiteral("laser-%1.png").arg(size), png) && ok;
+    }
+    return ok;
 }
 
 QByteArray AssetWriter::applicationIcon()

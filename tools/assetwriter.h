@@ -6,8 +6,11 @@
 #include <QDir>
 #include <QString>
 
-// Generates the seven asset files into one folder, reporting each file it
-// cannot write.
+// The sizes of the application icon that the desktop gets as PNG files.
+inline constexpr int DesktopIconSizes[] = {16, 32, 48, 64, 128};
+
+// Generates the asset files into one folder, reporting each file it cannot
+// write.
 class AssetWriter {
 public:
     explicit AssetWriter(const QDir &outDir);
@@ -19,6 +22,7 @@ private:
     bool writePictures();
     static QByteArray applicationIcon();
     static QByteArray fireballIcon();
+    bool writeDesktopIcons();
     static giffile::Animation fireballAnimation();
     bool write(const QString &name, const QByteArray &bytes);
 

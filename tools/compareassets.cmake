@@ -1,7 +1,8 @@
 # Regenerates every asset into OUTPUT_DIR and fails unless each file matches the
 # committed copy in ASSETS_DIR byte for byte.
 # Usage: cmake -DASSETGEN=... -DASSETS_DIR=... -DOUTPUT_DIR=... -P compareassets.cmake
-set(names countdown.wav boom.wav jungle.wav background.bmp laser.ico fireball.gif fireball.ico)
+set(names countdown.wav boom.wav jungle.wav background.bmp laser.ico fireball.gif fireball.ico
+    laser-16.png laser-32.png laser-48.png laser-64.png laser-128.png)
 
 file(REMOVE_RECURSE "${OUTPUT_DIR}")
 file(MAKE_DIRECTORY "${OUTPUT_DIR}")
