@@ -1,8 +1,9 @@
+#include "littleendian.h"
+
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QTest>
-#include <QtEndian>
 
 #include <gif_lib.h>
 
@@ -39,16 +40,6 @@ QByteArray readAsset(const QString &name)
         return {};
     }
     return file.readAll();
-}
-
-quint32 u32(const QByteArray &bytes, qsizetype offset)
-{
-    return qFromLittleEndian<quint32>(bytes.constData() + offset);
-}
-
-quint16 u16(const QByteArray &bytes, qsizetype offset)
-{
-    return qFromLittleEndian<quint16>(bytes.constData() + offset);
 }
 
 double luminance(QRgb c)

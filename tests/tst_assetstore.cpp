@@ -1,8 +1,8 @@
 #include "assetstore.h"
 #include "failure.h"
+#include "littleendian.h"
 
 #include <QTest>
-#include <QtEndian>
 
 #include <SDL.h>
 
@@ -26,15 +26,6 @@ private:
 };
 
 namespace {
-
-quint32 u32(const QByteArray &bytes, int offset)
-{
-    return qFromLittleEndian<quint32>(bytes.constData() + offset);
-}
-quint16 u16(const QByteArray &bytes, int offset)
-{
-    return qFromLittleEndian<quint16>(bytes.constData() + offset);
-}
 
 constexpr int DataOffset = 58;
 
