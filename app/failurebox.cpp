@@ -22,7 +22,7 @@ namespace {
 
 void showFailure(const Failure &failure)
 {
-    const QString text = failureBoxText(failure);
+    const QString text = failureText(failure);
     if (qobject_cast<QApplication *>(QCoreApplication::instance()))
         showMessage(nullptr, text);
     else
@@ -30,11 +30,6 @@ void showFailure(const Failure &failure)
 }
 
 } // namespace
-
-QString failureBoxText(const Failure &failure)
-{
-    return QStringLiteral("Error %1: %2").arg(failure.number).arg(failure.description);
-}
 
 void installFailureBox(std::function<void(int status)> exitProgram)
 {

@@ -14,8 +14,7 @@ namespace {
 // installed one would, only without a window.
 void reportToStandardError(const Failure &failure)
 {
-    std::fprintf(stderr, "KESTA: Error %d: %s\n", failure.number,
-                 failure.description.toLocal8Bit().constData());
+    std::fprintf(stderr, "KESTA: %s\n", failureText(failure).toLocal8Bit().constData());
     std::fflush(stderr);
     scratch::deleteAll();
     std::_Exit(EXIT_FAILURE);
@@ -47,6 +46,11 @@ FailureError::FailureError(Failure failure)
 const char *FailureError::what() const noexcept
 {
     return m_what.constData();
+}
+
+QString failureText(const Failure &failure)
+{
+    return QStringLiteral("Error %1: %2").arg(failure.number).arg(failure.description);
 }
 
 FailureError fileFailure(int errnoValue, const QString &path)

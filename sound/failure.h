@@ -25,6 +25,9 @@ private:
     QByteArray m_what;
 };
 
+// What the user is told: "Error <number>: <description>".
+QString failureText(const Failure &failure);
+
 // Builds the failure of a file operation from errno: its value, its text and the path.
 FailureError fileFailure(int errnoValue, const QString &path);
 
