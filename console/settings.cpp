@@ -54,15 +54,9 @@ std::optional<double> toNumber(const QString &text)
 {
     if (!isNumber(text))
         return std::nullopt;
-    QString body = core(text).toString();
-    // QString::toDouble would reject "7." and ".5" in some forms; pad both ends.
-    if (body.endsWith(QLatin1Char('.')))
-        body.append(QLatin1Char('0'));
-    const qsizetype point = body.indexOf(QLatin1Char('.'));
-    if (point >= 0 && (point == 0 || !isAsciiDigit(body.at(point - 1))))
-        body.insert(point, QLatin1Char('0'));
+    // Every form isNumber() accepts ("7.", ".5", "+7", " 7") is one toDouble() reads.
     bool ok = false;
-    const double value = body.toDouble(&ok);
+    const double value = text.toDouble(&ok);
     if (!ok)
         return std::nullopt;
     return value;
