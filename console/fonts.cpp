@@ -21,3 +21,12 @@ void installFontSubstitutions()
     standard.setPixelSize(11);
     QApplication::setFont(standard);
 }
+
+QFont pixelFont(const QString &family, int pixelSize, bool bold, bool italic)
+{
+    QFont font(family);
+    font.setPixelSize(pixelSize);
+    font.setWeight(bold ? QFont::Bold : QFont::Normal);
+    font.setItalic(italic);
+    return font;
+}

@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QFont>
+
 // Maps the faces the windows ask for ("Terminal", "System", "Small Fonts")
 // onto installed fonts of a similar style, and sets the default face.
 // Call once after the QApplication exists.
 void installFontSubstitutions();
+
+// A face at a pixel size, as the windows' layouts give their fonts.
+QFont pixelFont(const QString &family, int pixelSize, bool bold, bool italic = false);

@@ -2,6 +2,7 @@
 
 #include "assetstore.h"
 #include "failure.h"
+#include "fonts.h"
 #include "messagebox.h"
 #include "picture.h"
 #include "player.h"
@@ -26,15 +27,6 @@ namespace {
 const QColor White(255, 255, 255);
 const QColor Red(255, 0, 0);
 const QColor Black(0, 0, 0);
-
-QFont face(const QString &family, int pixelSize, bool bold, bool italic = false)
-{
-    QFont font(family);
-    font.setPixelSize(pixelSize);
-    font.setWeight(bold ? QFont::Bold : QFont::Normal);
-    font.setItalic(italic);
-    return font;
-}
 
 void setTextColor(QWidget *widget, const QColor &color)
 {
@@ -88,23 +80,23 @@ Form1::Form1(QWidget *parent)
     , Image1(new Picture(QStringLiteral(":/pictures/background.bmp"), QRect(0, 0, 433, 249), this))
     , Label1(makeLabel(this, "Label1", QRect(24, 32, 241, 49),
                        QStringLiteral("Vantory Orbital Laser"),
-                       face(QStringLiteral("Terminal"), 24, false), White, Qt::AlignHCenter))
+                       pixelFont(QStringLiteral("Terminal"), 24, false), White, Qt::AlignHCenter))
     , PowerLabel(makeLabel(this, "PowerLabel", QRect(288, 8, 129, 33), QStringLiteral("Power"),
-                           face(QStringLiteral("System"), 26, true), White, Qt::AlignHCenter))
+                           pixelFont(QStringLiteral("System"), 26, true), White, Qt::AlignHCenter))
     , PowerSlider(make<QSlider>(this, "PowerSlider", QRect(288, 40, 129, 41)))
     , TargetLabel(makeLabel(this, "TargetLabel", QRect(200, 128, 209, 33), QStringLiteral("Target"),
-                            face(QStringLiteral("System"), 26, true), White, Qt::AlignHCenter))
+                            pixelFont(QStringLiteral("System"), 26, true), White, Qt::AlignHCenter))
     , TargetTextBox(make<QLineEdit>(this, "TargetTextBox", QRect(200, 160, 209, 25)))
     , PenaltyBoxRadio(makeOption(this, "PenaltyBoxRadio", 88, QStringLiteral("Penalty Box")))
     , KickRadio(makeOption(this, "KickRadio", 120, QStringLiteral("Kick")))
     , BanRadio(makeOption(this, "BanRadio", 152, QStringLiteral("Ban")))
     , DelayLabel(makeLabel(this, "DelayLabel", QRect(0, 192, 73, 25), QStringLiteral("Delay"),
-                           face(QStringLiteral("System"), 13, true), White, Qt::AlignHCenter))
+                           pixelFont(QStringLiteral("System"), 13, true), White, Qt::AlignHCenter))
     , DelayTextBox(make<QLineEdit>(this, "DelayTextBox", QRect(16, 208, 25, 25)))
     , DelayUpDown(new UpDown(DelayTextBox, 1, 20, this))
     , NewsLabel(makeLabel(this, "NewsLabel", QRect(72, 192, 345, 11),
                           QStringLiteral("PLACEHOLDERPLACEHOLDERZIBPLSGIVESERVERPLACEHOLDERPLACE"),
-                          face(QStringLiteral("Small Fonts"), 9, false), Red, Qt::AlignLeft))
+                          pixelFont(QStringLiteral("Small Fonts"), 9, false), Red, Qt::AlignLeft))
     , ProgressBar1(make<QProgressBar>(this, "ProgressBar1", QRect(72, 208, 257, 25)))
     , FireButton(make<QPushButton>(this, "FireButton", QRect(336, 208, 81, 25)))
     , CurrentRadioTextBox(make<QLineEdit>(this, "CurrentRadioTextBox", QRect(8, 8, 113, 25)))
@@ -175,7 +167,7 @@ void Form1::createInputs()
 
 void Form1::createOptions()
 {
-    BanRadio->setFont(face(QStringLiteral("System"), 13, true));
+    BanRadio->setFont(pixelFont(QStringLiteral("System"), 13, true));
     setTextColor(BanRadio, Red);
     PenaltyBoxRadio->setChecked(true);
     // Tab enters the group at its selected button; the arrow keys move within it.
@@ -195,7 +187,7 @@ void Form1::createCountdown()
     ProgressBar1->setFocusPolicy(Qt::NoFocus);
 
     FireButton->setText(QStringLiteral("FIRE!"));
-    FireButton->setFont(face(QStringLiteral("Terminal"), 12, true, true));
+    FireButton->setFont(pixelFont(QStringLiteral("Terminal"), 12, true, true));
     FireButton->setCursor(Qt::CrossCursor);
     FireButton->setAutoDefault(false);
 

@@ -1,6 +1,7 @@
 #include "dialog.h"
 
 #include "assetstore.h"
+#include "fonts.h"
 #include "form1.h"
 #include "player.h"
 #include "scratchfiles.h"
@@ -18,14 +19,6 @@ namespace {
 
 const QColor Red(255, 0, 0);
 const QColor White(255, 255, 255);
-
-QFont faceFont(const QString &family, int pixels, bool bold)
-{
-    QFont font(family);
-    font.setPixelSize(pixels);
-    font.setWeight(bold ? QFont::Bold : QFont::Normal);
-    return font;
-}
 
 void setUpLabel(QLabel *label, const char *name, const QRect &geometry, const QString &text,
                 const QColor &colour)
@@ -87,10 +80,10 @@ void Dialog::createLabels()
                QStringLiteral("...and sent to zib's basement"), White);
 
     const QString system = QStringLiteral("System");
-    BOOMLabel->setFont(faceFont(system, 26, true));
-    TargetLabel->setFont(faceFont(system, 13, true));
-    DedLabel->setFont(faceFont(system, 26, true));
-    PunishLabel->setFont(faceFont(QStringLiteral("Small Fonts"), 18, false));
+    BOOMLabel->setFont(pixelFont(system, 26, true));
+    TargetLabel->setFont(pixelFont(system, 13, true));
+    DedLabel->setFont(pixelFont(system, 26, true));
+    PunishLabel->setFont(pixelFont(QStringLiteral("Small Fonts"), 18, false));
 
     BOOMLabel->setToolTip(QStringLiteral("pls zib"));
 }

@@ -1,12 +1,14 @@
 #include "verdict.h"
 
+#include "settings.h"
+
 Verdict Verdict::compose(const QString &target, const QString &action, qint32 power)
 {
     Verdict verdict;
     verdict.target = target;
 
     // Exact code-unit comparison: "penalty box" or a trailing blank is just another action word.
-    if (action == QLatin1String("Penalty Box"))
+    if (action == settings::PenaltyBoxAction)
         verdict.punish = QStringLiteral("...and sent to the Penalty Box!");
     else
         verdict.punish = QStringLiteral("...and got hit with a ") + action + QLatin1Char('!');
