@@ -9,6 +9,13 @@ packages=(
     libsdl2-dev libgif-dev
     fonts-liberation fonts-dejavu-core
     libxcb1-dev xvfb xauth xdotool x11-utils
+    # Real desktop components the tests start for themselves.
+    openbox weston qt6-wayland
+    pulseaudio pulseaudio-utils
+    dbus-daemon at-spi2-core python3-pyatspi
+    # Packaging and its checks.
+    dpkg-dev file lintian appstream desktop-file-utils
+    clang-tidy
 )
 
 missing=()
