@@ -1,20 +1,15 @@
-#include "soundstream.h"
+#include "programrun.h"
 #include "x11windows.h"
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPixmap>
-#include <QProcess>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <SDL.h>
-
-#include <algorithm>
 #include <csignal>
 #include <memory>
 #include <vector>
@@ -38,17 +33,13 @@ private slots:
 private:
     void xdotool(const QStringList &arguments);
     void verifyHeard(const QString &recording);
-    std::vector<qint16> readRecording(const QString &recording);
     void typeDelay(xcb_window_t console, const QString &delay);
     void click(xcb_window_t window, int x, int y);
-    void start(const QString &temp, const QString &recording = {});
-    bool finished(int timeoutMs);
-    void verifyCleanEnd(const QString &temp, int timeoutMs = 10000);
     QImage grab(xcb_window_t window) const;
     void save(const QImage &image, const QString &name) const;
 
     std::unique_ptr<X11Windows> m_x11;
-    QProcess m_program;
+    std::unique_ptr<ProgramRun> m_program;
 };
 
 const QString ConsoleTitle = QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:");
@@ -62,40 +53,7 @@ void tst_Program::initTestCase()
 
 void tst_Program::cleanup()
 {
-    if (m_program.state() != QProcess::NotRunning) {
-        m_program.kill();
-        m_program.waitForFinished();
-    }
-}
-
-// With a recording path, SDL's disk driver writes there what would be heard.
-void tst_Program::start(const QString &temp, const QString &recording)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("TEMP", temp);
-    env.insert("SDL_AUDIODRIVER", recording.isEmpty() ? "dummy" : "disk");
-    if (!recording.isEmpty())
-        env.insert("SDL_DISKAUDIOFILE", recording);
-    env.remove("QT_QPA_PLATFORM");
-    m_program.setProcessEnvironment(env);
-    m_program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_program.start(QStringLiteral(LASER_BINARY), {});
-    QVERIFY(m_program.waitForStarted());
-}
-
-bool tst_Program::finished(int timeoutMs)
-{
-    return m_program.state() == QProcess::NotRunning || m_program.waitForFinished(timeoutMs);
-}
-
-// Exit status 0 within the time given, and no sound file left in the scratch folder.
-void tst_Program::verifyCleanEnd(const QString &temp, int timeoutMs)
-{
-    QVERIFY2(finished(timeoutMs), "the program did not end");
-    QCOMPARE(m_program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(m_program.exitCode(), 0);
-    const QStringList left = QDir(temp).entryList({"*.wav"}, QDir::Files);
-    QVERIFY2(left.isEmpty(), qPrintable(left.join(", ")));
+    m_program.reset();
 }
 
 QImage tst_Program::grab(xcb_window_t window) const
@@ -122,7 +80,8 @@ bool near(QRgb a, QRgb b, int tolerance)
 void tst_Program::consoleScreenshot()
 {
     QTemporaryDir temp;
-    start(temp.path());
+    m_program = std::make_unique<ProgramRun>();
+    m_program->start(temp.path());
     const xcb_window_t window = m_x11->waitFor(ConsoleTitle, 15000);
     QVERIFY2(window, "the console did not appear");
     QCOMPARE(QFileInfo(temp.filePath("audiojunglecountdown.wav")).size(), 360460);
@@ -157,7 +116,7 @@ void tst_Program::consoleScreenshot()
     }
 
     m_x11->requestClose(window);
-    verifyCleanEnd(temp.path());
+    m_program->verifyCleanEnd(temp.path());
 }
 
 // The boom file's path is taken by a folder, so the start fails after the
@@ -167,25 +126,23 @@ void tst_Program::failedStartReportsAndCleansUp()
 {
     QTemporaryDir temp;
     QVERIFY(QDir(temp.path()).mkdir("boomaudiojungle.wav"));
-    start(temp.path());
+    m_program = std::make_unique<ProgramRun>();
+    m_program->start(temp.path());
     const xcb_window_t box = m_x11->waitFor(QStringLiteral("KESTA"), 15000);
     QVERIFY2(box, "no failure message appeared");
     QVERIFY(!m_x11->find(ConsoleTitle));
     QTest::qWait(300);
     save(grab(box), "failure.png");
     m_x11->requestClose(box);
-    QVERIFY2(finished(10000), "the program did not end after the failure");
-    QCOMPARE(m_program.exitStatus(), QProcess::NormalExit);
-    QVERIFY(m_program.exitCode() != 0);
+    QVERIFY2(m_program->finished(10000), "the program did not end after the failure");
+    QCOMPARE(m_program->process().exitStatus(), QProcess::NormalExit);
+    QVERIFY(m_program->process().exitCode() != 0);
     QVERIFY(!QFileInfo::exists(temp.filePath("audiojunglecountdown.wav")));
 }
 
 void tst_Program::xdotool(const QStringList &arguments)
 {
-    QProcess tool;
-    tool.start(QStringLiteral("xdotool"), arguments);
-    QVERIFY(tool.waitForFinished(10000));
-    QCOMPARE(tool.exitCode(), 0);
+    runTool(QStringLiteral("xdotool"), arguments);
 }
 
 // A real pointer click through the X server's test extension; the keyboard
@@ -195,49 +152,6 @@ void tst_Program::click(xcb_window_t window, int x, int y)
     const QPoint at = m_x11->geometry(window).topLeft() + QPoint(x, y);
     xdotool(
         {"mousemove", "--sync", QString::number(at.x()), QString::number(at.y()), "click", "1"});
-}
-
-namespace {
-
-// The sound as the program hands it to the device (44.1 kHz, 512-frame pieces).
-std::vector<qint16> deviceSamples(const QString &wavFile)
-{
-    QFile file(wavFile);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return SoundStream::deviceFrames(file.readAll(), 44100, 512);
-}
-
-// Where the run of `length` samples of `sound` from `from` on stands in the
-// recording, searched between `first` and `last`; -1 when nowhere.
-qsizetype findRun(const std::vector<qint16> &recording, const std::vector<qint16> &sound,
-                  size_t from, size_t length, size_t first, size_t last)
-{
-    for (size_t at = first; at <= last && at + length <= recording.size(); ++at) {
-        if (std::equal(sound.begin() + from, sound.begin() + from + length, recording.begin() + at))
-            return qsizetype(at - from);
-    }
-    return -1;
-}
-
-size_t firstLoud(const std::vector<qint16> &sound)
-{
-    size_t i = 0;
-    while (i < sound.size() && qAbs(sound[i]) < 2000)
-        ++i;
-    return i;
-}
-
-} // namespace
-
-std::vector<qint16> tst_Program::readRecording(const QString &recording)
-{
-    QFile file(recording);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
-    const auto *begin = reinterpret_cast<const qint16 *>(bytes.constData());
-    return std::vector<qint16>(begin, begin + bytes.size() / 2);
 }
 
 void tst_Program::typeDelay(xcb_window_t console, const QString &delay)
@@ -291,11 +205,12 @@ void tst_Program::signalEndsLikeClosing()
 {
     QFETCH(int, signal);
     QTemporaryDir temp;
-    start(temp.path());
+    m_program = std::make_unique<ProgramRun>();
+    m_program->start(temp.path());
     QVERIFY(m_x11->waitFor(ConsoleTitle, 15000));
     QVERIFY(QFileInfo::exists(temp.filePath("audiojunglecountdown.wav")));
-    QCOMPARE(::kill(pid_t(m_program.processId()), signal), 0);
-    verifyCleanEnd(temp.path());
+    QCOMPARE(::kill(pid_t(m_program->pid()), signal), 0);
+    m_program->verifyCleanEnd(temp.path());
 }
 
 // Kick, power 7, delay 2, FIRE!: the countdown sound starts at the press, the
@@ -305,7 +220,8 @@ void tst_Program::oneFiringFromEndToEnd()
 {
     QTemporaryDir temp;
     const QString recording = temp.filePath("heard.raw");
-    start(temp.path(), recording);
+    m_program = std::make_unique<ProgramRun>();
+    m_program->start(temp.path(), recording);
     const xcb_window_t console = m_x11->waitFor(ConsoleTitle, 15000);
     QVERIFY(console);
     QVERIFY(QFileInfo::exists(temp.filePath("audiojunglecountdown.wav")));
@@ -332,9 +248,9 @@ void tst_Program::oneFiringFromEndToEnd()
 
     m_x11->requestClose(console);
     QTest::qWait(300);
-    QCOMPARE(m_program.state(), QProcess::Running);
+    QCOMPARE(m_program->process().state(), QProcess::Running);
     m_x11->requestClose(result);
-    verifyCleanEnd(temp.path());
+    m_program->verifyCleanEnd(temp.path());
     verifyHeard(recording);
 }
 
@@ -354,7 +270,8 @@ void tst_Program::closeWhileFiring()
     QFETCH(int, closeAt);
     QTemporaryDir temp;
     const QString recording = temp.filePath("heard.raw");
-    start(temp.path(), recording);
+    m_program = std::make_unique<ProgramRun>();
+    m_program->start(temp.path(), recording);
     const xcb_window_t console = m_x11->waitFor(ConsoleTitle, 15000);
     QVERIFY(console);
     typeDelay(console, "3");
@@ -365,7 +282,7 @@ void tst_Program::closeWhileFiring()
     sinceFire.start();
     QTest::qWait(closeAt);
     m_x11->requestClose(console);
-    verifyCleanEnd(temp.path(), 6000);
+    m_program->verifyCleanEnd(temp.path(), 6000);
     const qint64 endedAt = sinceFire.elapsed();
     QVERIFY2(endedAt >= qMax(closeAt, 1900) && endedAt < 3800,
              qPrintable(QString::number(endedAt)));

@@ -1,0 +1,109 @@
+#include "programrun.h"
+
+#include "soundstream.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+#include <algorithm>
+
+ProgramRun::ProgramRun()
+    : m_environment(QProcessEnvironment::systemEnvironment())
+{
+    m_environment.remove("QT_QPA_PLATFORM");
+}
+
+ProgramRun::~ProgramRun()
+{
+    kill();
+}
+
+QString ProgramRun::binary()
+{
+    const QString installed = qEnvironmentVariable("LASER_PROGRAM");
+    return installed.isEmpty() ? QStringLiteral(LASER_BINARY) : installed;
+}
+
+void ProgramRun::start(const QString &temp, const QString &recording)
+{
+    QProcessEnvironment env = m_environment;
+    env.insert("TEMP", temp);
+    if (!env.contains("SDL_AUDIODRIVER") || !recording.isEmpty())
+        env.insert("SDL_AUDIODRIVER", recording.isEmpty() ? "dummy" : "disk");
+    if (!recording.isEmpty())
+        env.insert("SDL_DISKAUDIOFILE", recording);
+    m_process.setProcessEnvironment(env);
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_process.start(binary(), {});
+    QVERIFY2(m_process.waitForStarted(), qPrintable(binary()));
+}
+
+bool ProgramRun::finished(int timeoutMs)
+{
+    return m_process.state() == QProcess::NotRunning || m_process.waitForFinished(timeoutMs);
+}
+
+void ProgramRun::verifyCleanEnd(const QString &temp, int timeoutMs)
+{
+    QVERIFY2(finished(timeoutMs), "the program did not end");
+    QCOMPARE(m_process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_process.exitCode(), 0);
+    const QStringList left = QDir(temp).entryList({"*.wav"}, QDir::Files);
+    QVERIFY2(left.isEmpty(), qPrintable(left.join(", ")));
+}
+
+void ProgramRun::kill()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+}
+
+void runTool(const QString &program, const QStringList &arguments)
+{
+    QProcess tool;
+    tool.start(program, arguments);
+    QVERIFY2(tool.waitForFinished(10000), qPrintable(program));
+    QVERIFY2(tool.exitStatus() == QProcess::NormalExit && tool.exitCode() == 0,
+             qPrintable(program + ": " + QString::fromLocal8Bit(tool.readAllStandardError())));
+}
+
+std::vector<qint16> deviceSamples(const QString &wavFile)
+{
+    QFile file(wavFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return SoundStream::deviceFrames(file.readAll(), 44100, 512);
+}
+
+std::vector<qint16> readRecording(const QString &recording)
+{
+    QFile file(recording);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    const auto *begin = reinterpret_cast<const qint16 *>(bytes.constData());
+    return std::vector<qint16>(begin, begin + bytes.size() / 2);
+}
+
+qsizetype findRun(const std::vector<qint16> &recording, const std::vector<qint16> &sound,
+                  size_t from, size_t length, size_t first, size_t last)
+{
+    if (from + length > sound.size())
+        return -1;
+    for (size_t at = first; at <= last && at + length <= recording.size(); ++at) {
+        if (std::equal(sound.begin() + from, sound.begin() + from + length, recording.begin() + at))
+            return qsizetype(at - from);
+    }
+    return -1;
+}
+
+size_t firstLoud(const std::vector<qint16> &sound)
+{
+    size_t i = 0;
+    while (i < sound.size() && qAbs(sound[i]) < 2000)
+        ++i;
+    return i;
+}

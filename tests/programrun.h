@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+
+#include <vector>
+
+// The real program, started as a user would start it, with its scratch folder
+// and (optionally) a recording of what it would have played, then watched
+// from outside: whether it ends, how, and what it leaves behind.
+class ProgramRun {
+public:
+    ProgramRun();
+    ~ProgramRun();
+
+    // The binary under test: LASER_PROGRAM from the environment when set (an
+    // installed copy), otherwise the one this build made.
+    static QString binary();
+
+    QProcessEnvironment &environment() { return m_environment; }
+
+    // With a recording path, SDL's disk driver writes there what would be
+    // heard; otherwise the dummy driver plays into nothing.
+    void start(const QString &temp, const QString &recording = {});
+    bool finished(int timeoutMs);
+    // Exit status 0 within the time given, and no sound file left in temp.
+    void verifyCleanEnd(const QString &temp, int timeoutMs = 10000);
+    void kill();
+
+    QProcess &process() { return m_process; }
+    qint64 pid() const { return m_process.processId(); }
+
+private:
+    QProcessEnvironment m_environment;
+    QProcess m_process;
+};
+
+// Runs a command to its end and checks that it succeeded.
+void runTool(const QString &program, const QStringList &arguments);
+
+// The sound as the program hands it to the device (44.1 kHz, 512-frame pieces).
+std::vector<qint16> deviceSamples(const QString &wavFile);
+// Signed 16-bit samples of a raw recording.
+std::vector<qint16> readRecording(const QString &recording);
+// Where the run of `length` samples of `sound` from `from` on stands in the
+// recording, searched between `first` and `last`; -1 when nowhere.
+qsizetype findRun(const std::vector<qint16> &recording, const std::vector<qint16> &sound,
+                  size_t from, size_t length, size_t first, size_t last);
+// The first sample of a sound that is clearly not quiet.
+size_t firstLoud(const std::vector<qint16> &sound);
