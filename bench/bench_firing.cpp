@@ -63,6 +63,14 @@ void fire(Form1 &form, int delay)
                     100 * cpuRest / restSeconds, cpuRest, restSeconds);
     else
         std::printf("  the boom came inside the wait\n");
+
+    const QString countdownCpu = restSeconds > 0.05
+                                     ? QString::asprintf("%.1f %%", 100 * cpuRest / restSeconds)
+                                     : QStringLiteral("(boom inside the wait)");
+    std::printf("row: delay %d | worst tick %.2f ms, boom %+.2f ms | processor: wait %.1f %%, "
+                "countdown %s of one core\n",
+                delay, worst, boom / 1e6 - (delay + 1) * 1000.0, 100 * cpuWait / waitSeconds,
+                qPrintable(countdownCpu));
 }
 
 } // namespace

@@ -21,6 +21,11 @@
 
 #include <memory>
 
+// Bounds for events on the real timer. A loaded machine delays them by
+// hundreds of milliseconds; a precise timer may fire a moment early.
+constexpr qint64 MaxLateness = 600;
+constexpr qint64 EarlyTick = 5;
+
 // What the console looks like at one moment of a launch.
 struct Snapshot {
     bool window = false;
@@ -155,7 +160,9 @@ void tst_Firing::countdown()
     QVERIFY(inWait.ticking);
     QCOMPARE(inWait.action, action);
 
-    QVERIFY2(handlerReturned >= 1990 && handlerReturned < 2100,
+    // The wait lasts its two seconds; how much later the handler gets back
+    // depends on how busy the machine is, so only lateness is bounded.
+    QVERIFY2(handlerReturned >= 1990 && handlerReturned < 2000 + MaxLateness,
              qPrintable(QString::number(handlerReturned)));
     QVERIFY(afterWait.window);
     if (d >= 2) {
@@ -174,9 +181,15 @@ void tst_Firing::countdown()
         expectedValues << k;
     expectedValues << 0;
     QCOMPARE(tickValues, expectedValues);
+    // Ticks come in order, one period apart on the timer's schedule: never
+    // early, and late by no more than a busy machine explains. Their
+    // millisecond offsets are measured by bench_firing.
     for (int k = 1; k <= d + 1; ++k) {
         const qint64 off = tickTimes.at(k - 1) - k * 1000;
-        QVERIFY2(qAbs(off) <= 50, qPrintable(QString("tick %1 off by %2 ms").arg(k).arg(off)));
+        QVERIFY2(off >= -EarlyTick && off < MaxLateness,
+                 qPrintable(QString("tick %1 off by %2 ms").arg(k).arg(off)));
+        if (k > 1)
+            QVERIFY(tickTimes.at(k - 1) > tickTimes.at(k - 2));
     }
     QCOMPARE(results.count(), 1);
     QCOMPARE(m_played, QStringList({m_form->CountdownSoundPath, m_form->BoomSoundPath}));

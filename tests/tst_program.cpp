@@ -186,7 +186,9 @@ void tst_Program::verifyHeard(const QString &recording)
         findRun(heard, boom, boomProbe, 1024, countdownAt + rate * 2, countdownAt + rate * 4);
     QVERIFY2(boomAt >= 0, "no boom between 2 and 4 seconds after the countdown");
     const double boomSeconds = double(boomAt - countdownAt) / rate;
-    QVERIFY2(boomSeconds > 2.8 && boomSeconds < 3.2, qPrintable(QString::number(boomSeconds)));
+    // The disk driver paces itself by sleeping, so on a loaded machine its
+    // stream falls behind the wall clock and the boom lands earlier in it.
+    QVERIFY2(boomSeconds > 2.4 && boomSeconds < 3.6, qPrintable(QString::number(boomSeconds)));
     QVERIFY2(std::equal(heard.begin() + countdownAt, heard.begin() + boomAt, countdown.begin()),
              "the countdown did not play unbroken up to the boom");
 }
@@ -241,7 +243,8 @@ void tst_Program::oneFiringFromEndToEnd()
     const xcb_window_t result = m_x11->waitFor(QStringLiteral("KABOOM!"), 8000);
     const qint64 resultAt = sinceFire.elapsed();
     QVERIFY2(result, "no result window");
-    QVERIFY2(resultAt > 2700 && resultAt < 3600, qPrintable(QString::number(resultAt)));
+    // The boom is due 3 s after the press; a busy machine only makes it later.
+    QVERIFY2(resultAt > 2700 && resultAt < 4500, qPrintable(QString::number(resultAt)));
     QTest::qWait(500);
     save(grab(result), "kaboom.png");
     QVERIFY(QFileInfo::exists(temp.filePath("audiojungle.wav")));
@@ -284,7 +287,7 @@ void tst_Program::closeWhileFiring()
     m_x11->requestClose(console);
     m_program->verifyCleanEnd(temp.path(), 6000);
     const qint64 endedAt = sinceFire.elapsed();
-    QVERIFY2(endedAt >= qMax(closeAt, 1900) && endedAt < 3800,
+    QVERIFY2(endedAt >= qMax(closeAt, 1900) && endedAt < 5000,
              qPrintable(QString::number(endedAt)));
 
     const std::vector<qint16> heard = readRecording(recording);

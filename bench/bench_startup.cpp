@@ -1,0 +1,136 @@
+// Times the console's first paint against a bare Qt window of the same size
+// with one label: each program is spawned 20 times, alternating, under the
+// current display; each reports when its first frame was done and quits.
+// Prints the medians, their ratio and the peak memory of each.
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <optional>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char **environ;
+
+namespace {
+
+constexpr int Runs = 20;
+
+struct Run {
+    double firstPaintMs = 0;
+    double peakMiB = 0;
+};
+
+qint64 monotonicNs()
+{
+    timespec now = {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+std::vector<QByteArray> environmentWith(const QList<QByteArray> &extra)
+{
+    std::vector<QByteArray> env;
+    for (char **entry = environ; *entry; ++entry) {
+        const QByteArray line(*entry);
+        const bool replaced = std::any_of(extra.begin(), extra.end(), [&](const QByteArray &e) {
+            return line.startsWith(e.left(e.indexOf('=') + 1));
+        });
+        if (!replaced)
+            env.push_back(line);
+    }
+    env.insert(env.end(), extra.begin(), extra.end());
+    return env;
+}
+
+QByteArray readAll(int fd)
+{
+    QByteArray out;
+    char buffer[256];
+    ssize_t n;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
+        out.append(buffer, n);
+    return out;
+}
+
+std::optional<Run> runOnce(const char *program, const QByteArray &temp)
+{
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return std::nullopt;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+
+    const QByteArray spawned = "BENCH_SPAWN_NS=" + QByteArray::number(monotonicNs());
+    std::vector<QByteArray> env =
+        environmentWith({spawned, "TEMP=" + temp, "SDL_AUDIODRIVER=dummy"});
+    std::vector<char *> envp;
+    for (QByteArray &line : env)
+        envp.push_back(line.data());
+    envp.push_back(nullptr);
+    char *argv[] = {const_cast<char *>(program), nullptr};
+    pid_t pid = 0;
+    const int failed = posix_spawn(&pid, program, &actions, nullptr, argv, envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeFds[1]);
+    if (failed) {
+        ::close(pipeFds[0]);
+        return std::nullopt;
+    }
+    const QByteArray output = readAll(pipeFds[0]);
+    ::close(pipeFds[0]);
+    int status = 0;
+    rusage usage = {};
+    wait4(pid, &status, 0, &usage);
+    const qsizetype at = output.indexOf("first-paint-ms ");
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || at < 0)
+        return std::nullopt;
+    return Run{output.mid(at + 15).trimmed().toDouble(), usage.ru_maxrss / 1024.0};
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+} // namespace
+
+int main()
+{
+    QTemporaryDir temp;
+    const QByteArray folder = temp.path().toLocal8Bit();
+    std::vector<double> paint[2], memory[2];
+    const char *programs[2] = {BENCH_CONSOLE, BENCH_BARE};
+    for (int i = 0; i < Runs; ++i) {
+        for (int which = 0; which < 2; ++which) {
+            const std::optional<Run> run = runOnce(programs[which], folder);
+            if (!run) {
+                std::fprintf(stderr, "%s did not report a first paint\n", programs[which]);
+                return 1;
+            }
+            paint[which].push_back(run->firstPaintMs);
+            memory[which].push_back(run->peakMiB);
+        }
+    }
+    const double console = median(paint[0]);
+    const double bare = median(paint[1]);
+    std::printf("first paint, median of %d: console %.1f ms, bare window %.1f ms, ratio %.2f\n",
+                Runs, console, bare, console / bare);
+    std::printf("peak memory, median of %d: console %.1f MiB, bare window %.1f MiB\n", Runs,
+                median(memory[0]), median(memory[1]));
+    std::printf("row: first paint (median of %d) | %.1f ms | bare window %.1f ms, ratio %.2f\n",
+                Runs, console, bare, console / bare);
+    std::printf("row: peak memory (median of %d) | %.1f MiB | bare window %.1f MiB\n", Runs,
+                median(memory[0]), median(memory[1]));
+    return 0;
+}

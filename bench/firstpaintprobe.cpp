@@ -1,0 +1,54 @@
+#include "firstpaintprobe.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+qint64 monotonicNs()
+{
+    timespec now = {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+class FirstPaintProbe : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        // Any widget's paint starts the first frame: a window covered by an
+        // opaque child never gets a paint event of its own.
+        if (!m_seen && event->type() == QEvent::Paint && watched->isWidgetType()) {
+            m_seen = true;
+            // Queued: it runs once the whole frame has been painted and flushed.
+            QTimer::singleShot(0, this, &FirstPaintProbe::report);
+        }
+        return false;
+    }
+
+private:
+    void report()
+    {
+        const qint64 spawned = qgetenv("BENCH_SPAWN_NS").toLongLong();
+        std::printf("first-paint-ms %.3f\n", (monotonicNs() - spawned) / 1e6);
+        std::fflush(stdout);
+        QCoreApplication::quit();
+    }
+
+    bool m_seen = false;
+};
+
+} // namespace
+
+void installFirstPaintProbe()
+{
+    qApp->installEventFilter(new FirstPaintProbe(qApp));
+}
