@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# Builds the Debian package and checks it as a packager would: lintian, the
+# hardening of the binary inside, then installs it, runs the installed game
+# through the real-program test under Xvfb and purges it again, leaving the
+# machine's packages as they were. Needs the default build's tests.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo=(sudo)
+fi
+package=vantory-laser
+program=/usr/games/vantory-laser
+tester=build/default/tests/tst_program
+
+fail() {
+    echo "package: $*" >&2
+    exit 1
+}
+
+cmake --preset package >/dev/null
+cmake --build --preset package
+rm -f build/package/"${package}"_*.deb
+cpack --preset package >/dev/null
+debs=(build/package/"${package}"_*.deb)
+if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
+    fail "cpack made no single package"
+fi
+deb=${debs[0]}
+echo "Built ${deb}"
+dpkg-deb --field "$deb" Package Version Section Priority Depends
+
+# Warnings fail too: the package is clean today and should stay so.
+lintian --fail-on error,warning --info --display-info "$deb"
+
+unpacked=$(mktemp -d)
+installedBefore=$(mktemp)
+cleanUp() {
+    rm -rf "$unpacked"
+    rm -f "$installedBefore"
+}
+trap cleanUp EXIT
+
+# Stripped, no library search path, position-independent, immediate binding
+# behind read-only relocations, stack protector and fortified calls.
+dpkg-deb -x "$deb" "$unpacked"
+binary=$unpacked$program
+file "$binary" | grep -q ', stripped' || fail "the binary is not stripped"
+dynamic=$(readelf -d "$binary")
+! grep -qE 'RUNPATH|RPATH' <<<"$dynamic" || fail "the binary has a library search path"
+grep -qE 'FLAGS_1.*NOW.*PIE|FLAGS_1.*PIE.*NOW' <<<"$dynamic" || fail "the binary is not a PIE bound now"
+readelf -lW "$binary" | grep -q GNU_RELRO || fail "the binary has no read-only relocations"
+symbols=$(nm -D "$binary")
+grep -q '__stack_chk_fail' <<<"$symbols" || fail "the binary has no stack protector"
+grep -q '_chk@' <<<"$symbols" || fail "the binary calls no fortified function"
+echo "Hardening: stripped, no RUNPATH, PIE, BIND_NOW, RELRO, stack protector, fortify"
+
+if dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    echo "SKIPPED installing the package: ${package} is already installed here, and purging it" \
+         "afterwards would remove the copy already in use."
+    exit 0
+fi
+
+installed() {
+    dpkg-query -W -f='${db:Status-Abbrev} ${binary:Package}\n' | awk '$1 == "ii" {print $2}' | sort
+}
+installed >"$installedBefore"
+# Purges the package and whatever it pulled in, then checks that the list of
+# installed packages is the one from before.
+purge() {
+    local status=$? added
+    added=$(comm -13 "$installedBefore" <(installed))
+    if [ -n "$added" ]; then
+        # shellcheck disable=SC2086
+        DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get purge -y $added || status=1
+    fi
+    if ! diff <(installed) "$installedBefore" >/dev/null; then
+        echo "package: the installed packages differ from before the check" >&2
+        status=1
+    fi
+    cleanUp
+    exit "$status"
+}
+trap purge EXIT
+
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y --no-install-recommends "./${deb}"
+[ -x "$program" ] || fail "${program} was not installed"
+man -w "$package" >/dev/null || fail "man cannot find the manual page"
+
+[ -x "$tester" ] || fail "${tester} is missing: build the default preset first"
+LASER_PROGRAM=$program QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy \
+    xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+    "$tester" oneFiringFromEndToEnd signalEndsLikeClosing
