@@ -59,22 +59,29 @@ bool AssetWriter::writePictures()
         return false;
     }
     ok = write(QStringLiteral("fireball.gif"), animation) && ok;
+    ok = writeSharpPictures() && ok;
     return writeDesktopIcons() && ok;
 }
 
-// The desktop's launchers and menus take PNG icons by size, in full colour.
+// The desktop's launchers and menus take PNG icons by size, in full colour,
+// or the scalable drawing.
 bool AssetWriter::writeDesktopIcons()
 {
     const IconPainter painter;
     bool ok = true;
     for (int size : DesktopIconSizes) {
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        painter.paint(size).save(&buffer, "PNG");
-        ok = write(QStringLiteral("laser-%1.png").arg(size), png) && ok;
+        ok = writePng(QStringLiteral("laser-%1.png").arg(size), painter.paint(size)) && ok;
     }
-    return ok;
+    return write(QStringLiteral("laser.svg"), painter.svg()) && ok;
+}
+
+// What the result window shows on screens with twice the pixels.
+bool AssetWriter::writeSharpPictures()
+{
+    const FireballPainter painter;
+    const bool frame = writePng(QStringLiteral("fireball-2x.png"),
+                                painter.sharpFrame(0, FireballPainter::kResultFrame, 2));
+    return writePng(QStringLiteral("fireball-64.png"), painter.icon(64)) && frame;
 }
 
 QByteArray AssetWriter::applicationIcon()
@@ -97,21 +104,32 @@ QByteArray AssetWriter::fireballIcon()
 
 giffile::Animation AssetWriter::fireballAnimation()
 {
-    constexpr int kWidth = 200;
-    constexpr int kHeight = 282;
     constexpr int kColours = 32;
+    constexpr FireballPainter::Framing framing = FireballPainter::kResultFrame;
     const FireballPainter painter;
     giffile::Animation animation;
-    animation.width = kWidth;
-    animation.height = kHeight;
+    animation.width = framing.width;
+    animation.height = framing.height;
     animation.palette = FireballPainter::palette(kColours);
     animation.transparentIndex = 0;
     animation.delayCentiseconds = 10;
     for (int frame = 0; frame < FireballPainter::kFrameCount; ++frame) {
-        const std::vector<double> heat = painter.heatMap(frame, kWidth, kHeight, 108.0, 90.0);
-        animation.frames.push_back(FireballPainter::toIndices(heat, kWidth, kColours));
+        const std::vector<double> heat = painter.heatMap(frame, framing);
+        animation.frames.push_back(FireballPainter::toIndices(heat, framing.width, kColours));
     }
     return animation;
+}
+
+bool AssetWriter::writePng(const QString &name, const QImage &image)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {
+        std::fprintf(stderr, "cannot encode %s\n", qPrintable(name));
+        return false;
+    }
+    return write(name, png);
 }
 
 bool AssetWriter::write(const QString &name, const QByteArray &bytes)

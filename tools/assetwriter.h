@@ -4,10 +4,11 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QImage>
 #include <QString>
 
 // The sizes of the application icon that the desktop gets as PNG files.
-inline constexpr int DesktopIconSizes[] = {16, 32, 48, 64, 128};
+inline constexpr int DesktopIconSizes[] = {16, 32, 48, 64, 128, 256};
 
 // Generates the asset files into one folder, reporting each file it cannot
 // write.
@@ -23,7 +24,9 @@ private:
     static QByteArray applicationIcon();
     static QByteArray fireballIcon();
     bool writeDesktopIcons();
+    bool writeSharpPictures();
     static giffile::Animation fireballAnimation();
+    bool writePng(const QString &name, const QImage &image);
     bool write(const QString &name, const QByteArray &bytes);
 
     QDir m_outDir;

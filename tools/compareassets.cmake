@@ -2,7 +2,8 @@
 # committed copy in ASSETS_DIR byte for byte.
 # Usage: cmake -DASSETGEN=... -DASSETS_DIR=... -DOUTPUT_DIR=... -P compareassets.cmake
 set(names countdown.wav boom.wav jungle.wav background.bmp laser.ico fireball.gif fireball.ico
-    laser-16.png laser-32.png laser-48.png laser-64.png laser-128.png)
+    laser-16.png laser-32.png laser-48.png laser-64.png laser-128.png laser-256.png laser.svg
+    fireball-2x.png fireball-64.png)
 
 file(REMOVE_RECURSE "${OUTPUT_DIR}")
 file(MAKE_DIRECTORY "${OUTPUT_DIR}")

@@ -129,16 +129,17 @@ double FireballPainter::sparks(double u, double v, const Phase &phase) const
     return value * std::min(1.0, phase.brightness * 1.3);
 }
 
-std::vector<double> FireballPainter::heatMap(int frame, int width, int height, double centreY,
-                                             double scale, bool withSparks) const
+std::vector<double> FireballPainter::heatMap(int frame, const Framing &framing,
+                                             bool withSparks) const
 {
     const Phase phase = phaseOf(frame);
-    std::vector<double> out(static_cast<std::size_t>(width) * height);
+    const int width = framing.width;
+    std::vector<double> out(static_cast<std::size_t>(width) * framing.height);
     const double centreX = width / 2.0;
-    for (int py = 0; py < height; ++py) {
+    for (int py = 0; py < framing.height; ++py) {
         for (int px = 0; px < width; ++px) {
-            const double u = (px + 0.5 - centreX) / scale;
-            const double v = (py + 0.5 - centreY) / scale;
+            const double u = (px + 0.5 - centreX) / framing.scale;
+            const double v = (py + 0.5 - framing.centreY) / framing.scale;
             const double spark = withSparks ? sparks(u, v, phase) : 0.0;
             const double value = std::max(heat(u, v, phase), spark);
             out[static_cast<std::size_t>(py) * width + px] = std::clamp(value, 0.0, 1.0);
@@ -178,8 +179,9 @@ std::vector<unsigned char> FireballPainter::toIndices(const std::vector<double> 
 QImage FireballPainter::icon(int size) const
 {
     constexpr int kSub = 4;
+    const int fineSize = size * kSub;
     const std::vector<double> fine =
-        heatMap(0, size * kSub, size * kSub, size * kSub / 2.0, size * kSub * 0.44, false);
+        heatMap(0, {fineSize, fineSize, fineSize / 2.0, fineSize * 0.44}, false);
     QImage image(size, size, QImage::Format_ARGB32);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
@@ -196,6 +198,24 @@ QImage FireballPainter::icon(int size) const
             const QRgb colour = rampColour(std::min(1.0, sum / (kSub * kSub) * 1.1));
             const int alpha = covered * 255 / (kSub * kSub);
             image.setPixel(x, y, qRgba(qRed(colour), qGreen(colour), qBlue(colour), alpha));
+        }
+    }
+    return image;
+}
+
+QImage FireballPainter::sharpFrame(int frame, const Framing &framing, int factor) const
+{
+    const std::vector<double> coarse = heatMap(frame, framing);
+    const Framing fineFraming = framing.times(factor);
+    const std::vector<double> fine = heatMap(frame, fineFraming);
+    QImage image(fineFraming.width, fineFraming.height, QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const double h = fine[static_cast<std::size_t>(y) * image.width() + x];
+            const double under =
+                coarse[static_cast<std::size_t>(y / factor) * framing.width + x / factor];
+            line[x] = h < kVisibleHeat || under < kVisibleHeat ? qRgba(0, 0, 0, 0) : rampColour(h);
         }
     }
     return image;
