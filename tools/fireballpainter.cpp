@@ -1,6 +1,7 @@
 #include "fireballpainter.h"
 
 #include "noise.h"
+#include "portablemath.h"
 #include "random.h"
 
 #include <algorithm>
@@ -77,8 +78,9 @@ double FireballPainter::heat(double u, double v, const Phase &phase) const
     const double wx = x + 0.22 * noise::fbm3(x * 1.4, y * 1.4, t * 0.3, 3, 13U);
     const double wy = y + 0.22 * noise::fbm3(x * 1.4, y * 1.4, t * 0.3, 3, 17U);
     const double r = std::sqrt(wx * wx + wy * wy * 1.08);
-    const double angle = std::atan2(wy, wx);
-    const double lumps = noise::fbm3(std::cos(angle) * 1.8, std::sin(angle) * 1.8, t * 0.5, 4, 11U);
+    const double angle = portable::atan2(wy, wx);
+    const double lumps =
+        noise::fbm3(portable::cos(angle) * 1.8, portable::sin(angle) * 1.8, t * 0.5, 4, 11U);
     // Round puffs at two sizes, bright where they bulge towards the viewer.
     const double big = 1.0 - noise::cellular3(wx * 2.0, wy * 2.0, t * 0.35, 101U);
     const double small = 1.0 - noise::cellular3(wx * 4.2, wy * 4.2, t * 0.5 + 4.0, 103U);
@@ -87,7 +89,7 @@ double FireballPainter::heat(double u, double v, const Phase &phase) const
     const double edge = 0.97 + 0.25 * (big - 0.5) + 0.16 * lumps + 0.35 * (detail - 0.25);
     const double inside = edge - r;
     const double body = smoothstep(0.0, 0.18, inside);
-    const double core = std::exp(-r * r / 0.28);
+    const double core = portable::exp(-r * r / 0.28);
     const double limb = 0.5 + 0.5 * smoothstep(0.0, 0.45, inside);
     const double smoke = smoothstep(0.1, 0.45, noise::fbm3(wx * 2.2, wy * 2.2, t + 3.0, 4, 31U)) *
                          smoothstep(0.45, 0.95, r);
@@ -115,16 +117,16 @@ double FireballPainter::sparks(double u, double v, const Phase &phase) const
         const double width = random.uniform(0.01, 0.02);
         const double brightness = random.uniform(0.45, 0.95);
         // Each spark is a short streak pointing away from the centre.
-        const double dx = std::cos(angle);
-        const double dy = std::sin(angle);
+        const double dx = portable::cos(angle);
+        const double dy = portable::sin(angle);
         const double px = u - dx * reach;
         const double py = v - dy * reach;
         const double along = std::clamp(px * dx + py * dy, -length, 0.0);
         const double ex = px - dx * along;
         const double ey = py - dy * along;
         const double fade = 1.0 + along / length * 0.7;
-        value =
-            std::max(value, brightness * fade * std::exp(-(ex * ex + ey * ey) / (width * width)));
+        value = std::max(value,
+                         brightness * fade * portable::exp(-(ex * ex + ey * ey) / (width * width)));
     }
     return value * std::min(1.0, phase.brightness * 1.3);
 }
