@@ -50,7 +50,10 @@ bool AssetWriter::writeSounds()
 bool AssetWriter::writePictures()
 {
     bool ok = write(QStringLiteral("background.bmp"), bmpfile::encode(BackgroundPainter().paint()));
-    ok = write(QStringLiteral("laser.ico"), applicationIcon()) && ok;
+    const IconPainter icon;
+    ok = write(QStringLiteral("laser.ico"),
+               applicationIcon([&icon](int size) { return icon.paint(size); })) &&
+         ok;
     ok = write(QStringLiteral("fireball.ico"), fireballIcon()) && ok;
     QString error;
     const QByteArray animation = giffile::encode(fireballAnimation(), &error);
@@ -70,9 +73,14 @@ bool AssetWriter::writeDesktopIcons()
     const IconPainter painter;
     bool ok = true;
     for (int size : DesktopIconSizes) {
-        ok = writePng(QStringLiteral("laser-%1.png").arg(size), painter.paint(size)) && ok;
+        ok = writePng(desktopIconName(size), painter.paint(size)) && ok;
     }
     return write(QStringLiteral("laser.svg"), painter.svg()) && ok;
+}
+
+QString AssetWriter::desktopIconName(int size)
+{
+    return QStringLiteral("laser-%1.png").arg(size);
 }
 
 // What the result window shows on screens with twice the pixels.
@@ -84,17 +92,16 @@ bool AssetWriter::writeSharpPictures()
     return writePng(QStringLiteral("fireball-64.png"), painter.icon(64)) && frame;
 }
 
-QByteArray AssetWriter::applicationIcon()
+QByteArray AssetWriter::applicationIcon(const std::function<QImage(int)> &pictureOfSize)
 {
-    const IconPainter painter;
     const QList<QRgb> small = IconPainter::palette16();
     const QList<QRgb> large = IconPainter::palette256();
-    return icofile::encode({{painter.paint(32), 4, small},
-                            {painter.paint(16), 4, small},
-                            {painter.paint(48), 8, large},
-                            {painter.paint(48), 4, small},
-                            {painter.paint(32), 8, large},
-                            {painter.paint(16), 8, large}});
+    return icofile::encode({{pictureOfSize(32), 4, small},
+                            {pictureOfSize(16), 4, small},
+                            {pictureOfSize(48), 8, large},
+                            {pictureOfSize(48), 4, small},
+                            {pictureOfSize(32), 8, large},
+                            {pictureOfSize(16), 8, large}});
 }
 
 QByteArray AssetWriter::fireballIcon()
