@@ -104,7 +104,7 @@ void tst_PortableMath::accuracy()
     QFETCH(double, to);
     QFETCH(bool, logarithmic);
 
-    constexpr int kSteps = 20000;
+    constexpr int kSteps = 10000;
     constexpr double kUlps = 8.0;
     const UnaryPair pair = unaries().value(function);
     double worst = 0.0;
@@ -143,7 +143,7 @@ void tst_PortableMath::twoArguments()
     QFETCH(double, high);
     QFETCH(double, relative);
 
-    constexpr int kSteps = 300;
+    constexpr int kSteps = 200;
     const BinaryPair pair = binaries().value(function);
     for (int i = 0; i <= kSteps; ++i) {
         for (int j = 0; j <= kSteps; ++j) {

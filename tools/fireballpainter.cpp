@@ -103,30 +103,40 @@ double FireballPainter::heat(double u, double v, const Phase &phase) const
     return value * phase.brightness;
 }
 
-double FireballPainter::sparks(double u, double v, const Phase &phase) const
+std::vector<FireballPainter::Spark> FireballPainter::sparksOf(const Phase &phase)
 {
     if (phase.size < 0.5) {
-        return 0.0;
+        return {};
     }
     Random random(0xF1AE5ULL);
-    double value = 0.0;
+    std::vector<Spark> out;
     for (int i = 0; i < 34; ++i) {
         const double angle = random.uniform(0.0, 2.0 * std::numbers::pi);
         const double reach = random.uniform(0.92, 1.5) * phase.size;
         const double length = random.uniform(0.05, 0.13);
         const double width = random.uniform(0.01, 0.02);
         const double brightness = random.uniform(0.45, 0.95);
+        out.push_back(
+            {portable::cos(angle), portable::sin(angle), reach, length, width, brightness});
+    }
+    return out;
+}
+
+double FireballPainter::sparks(double u, double v, const Phase &phase,
+                               const std::vector<Spark> &streaks) const
+{
+    double value = 0.0;
+    for (const Spark &spark : streaks) {
         // Each spark is a short streak pointing away from the centre.
-        const double dx = portable::cos(angle);
-        const double dy = portable::sin(angle);
-        const double px = u - dx * reach;
-        const double py = v - dy * reach;
-        const double along = std::clamp(px * dx + py * dy, -length, 0.0);
-        const double ex = px - dx * along;
-        const double ey = py - dy * along;
-        const double fade = 1.0 + along / length * 0.7;
-        value = std::max(value,
-                         brightness * fade * portable::exp(-(ex * ex + ey * ey) / (width * width)));
+        const double px = u - spark.dx * spark.reach;
+        const double py = v - spark.dy * spark.reach;
+        const double along = std::clamp(px * spark.dx + py * spark.dy, -spark.length, 0.0);
+        const double ex = px - spark.dx * along;
+        const double ey = py - spark.dy * along;
+        const double fade = 1.0 + along / spark.length * 0.7;
+        value =
+            std::max(value, spark.brightness * fade *
+                                portable::exp(-(ex * ex + ey * ey) / (spark.width * spark.width)));
     }
     return value * std::min(1.0, phase.brightness * 1.3);
 }
@@ -135,6 +145,7 @@ std::vector<double> FireballPainter::heatMap(int frame, const Framing &framing,
                                              bool withSparks) const
 {
     const Phase phase = phaseOf(frame);
+    const std::vector<Spark> streaks = withSparks ? sparksOf(phase) : std::vector<Spark>();
     const int width = framing.width;
     std::vector<double> out(static_cast<std::size_t>(width) * framing.height);
     const double centreX = width / 2.0;
@@ -142,7 +153,7 @@ std::vector<double> FireballPainter::heatMap(int frame, const Framing &framing,
         for (int px = 0; px < width; ++px) {
             const double u = (px + 0.5 - centreX) / framing.scale;
             const double v = (py + 0.5 - framing.centreY) / framing.scale;
-            const double spark = withSparks ? sparks(u, v, phase) : 0.0;
+            const double spark = sparks(u, v, phase, streaks);
             const double value = std::max(heat(u, v, phase), spark);
             out[static_cast<std::size_t>(py) * width + px] = std::clamp(value, 0.0, 1.0);
         }

@@ -58,7 +58,18 @@ private:
         double time;
     };
 
+    struct Spark {
+        double dx;
+        double dy;
+        double reach;
+        double length;
+        double width;
+        double brightness;
+    };
+
     static Phase phaseOf(int frame);
     double heat(double u, double v, const Phase &phase) const;
-    double sparks(double u, double v, const Phase &phase) const;
+    // The same sparks in every frame, flying out as the ball grows.
+    static std::vector<Spark> sparksOf(const Phase &phase);
+    double sparks(double u, double v, const Phase &phase, const std::vector<Spark> &streaks) const;
 };
