@@ -14,9 +14,10 @@ set(doc share/doc/vantory-laser)
 set(expected games/vantory-laser share/applications/${id}.desktop
     share/metainfo/${id}.metainfo.xml share/man/man6/vantory-laser.6.gz
     ${doc}/copyright ${doc}/changelog.gz)
-foreach(size 16 32 48 64 128)
+foreach(size 16 32 48 64 128 256)
     list(APPEND expected share/icons/hicolor/${size}x${size}/apps/${id}.png)
 endforeach()
+list(APPEND expected share/icons/hicolor/scalable/apps/${id}.svg)
 foreach(path IN LISTS expected)
     if(NOT EXISTS "${PREFIX}/${path}")
         message(FATAL_ERROR "not installed: ${path}")
