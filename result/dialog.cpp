@@ -5,6 +5,7 @@
 #include "form1.h"
 #include "player.h"
 #include "scratchfiles.h"
+#include "skiptaskbar.h"
 #include "verdict.h"
 
 #include <QIcon>
@@ -59,9 +60,11 @@ void Dialog::createWindow()
     setObjectName(QStringLiteral("Dialog"));
     setWindowTitle(QStringLiteral("KABOOM!"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/fireball.ico")));
-    // A tool window gets no taskbar entry; the hints leave the close box as the only button.
+    // The hints leave the close box as the only button. A tool window alone
+    // still gets a taskbar entry from many taskbars on X11.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
+    new SkipTaskbar(this);
     // Qt takes tool windows out of the last-window count; this one must keep the program alive.
     setAttribute(Qt::WA_QuitOnClose);
     setAttribute(Qt::WA_DeleteOnClose);
