@@ -109,6 +109,7 @@ Form1::Form1(QWidget *parent)
     createCountdown();
     applyStacking();
     applyTabOrder();
+    applyAccessibleNames();
     connectHandlers();
     Form_Load();
 }
@@ -215,6 +216,32 @@ void Form1::applyTabOrder()
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
     PowerSlider->setFocus();
+}
+
+// What a screen reader says for each control. The headings above the inputs
+// are their buddies, which also labels each input with its heading.
+void Form1::applyAccessibleNames()
+{
+    PowerLabel->setBuddy(PowerSlider);
+    TargetLabel->setBuddy(TargetTextBox);
+    DelayLabel->setBuddy(DelayTextBox);
+
+    Image1->setAccessibleName(QStringLiteral("A satellite firing a laser at the Earth"));
+    PowerSlider->setAccessibleName(PowerLabel->text());
+    PowerSlider->setAccessibleDescription(PowerSlider->toolTip());
+    TargetTextBox->setAccessibleName(TargetLabel->text());
+    TargetTextBox->setAccessibleDescription(
+        QStringLiteral("Who the laser hits, up to 32 characters"));
+    DelayTextBox->setAccessibleName(DelayLabel->text());
+    DelayTextBox->setAccessibleDescription(
+        QStringLiteral("Seconds from FIRE! to the blast, 1 to 20"));
+    DelayUpDown->setAccessibleName(QStringLiteral("Delay spinner"));
+    DelayUpDown->setAccessibleDescription(
+        QStringLiteral("The Up and Down keys add or take away one second"));
+    ProgressBar1->setAccessibleName(QStringLiteral("Countdown"));
+    ProgressBar1->setAccessibleDescription(
+        QStringLiteral("Fills one step a second until the laser fires"));
+    FireButton->setAccessibleDescription(QStringLiteral("Starts the countdown"));
 }
 
 void Form1::connectHandlers()

@@ -99,6 +99,8 @@ void Dialog::createPicture()
     // QPixmap reads the first frame only, which is all the window ever shows.
     Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/fireball.gif")));
     Image1->installEventFilter(this);
+    Image1->setAccessibleName(QStringLiteral("Fireball"));
+    Image1->setAccessibleDescription(QStringLiteral("A click plays a jungle call"));
 }
 
 void Dialog::createButton()
@@ -123,6 +125,12 @@ void Dialog::Form_Load()
     PunishLabel->setText(verdict.punish);
     DedLabel->setText(verdict.ded);
     DetailsLabel->setText(verdict.details);
+
+    // The focus opens on OK: a screen reader finds the verdict there and on the window.
+    const QString lines =
+        QStringList{verdict.target, verdict.ded, verdict.details, verdict.punish}.join(u'\n');
+    setAccessibleDescription(lines);
+    OKButton->setAccessibleDescription(lines);
 }
 
 void Dialog::PlayJungleAudio()
