@@ -4,6 +4,7 @@
 #include "failure.h"
 #include "fonts.h"
 #include "messagebox.h"
+#include "optionstyle.h"
 #include "picture.h"
 #include "player.h"
 #include "scratchfiles.h"
@@ -171,8 +172,10 @@ void Form1::createOptions()
     BanRadio->setFont(pixelFont(QStringLiteral("System"), 13, true));
     setTextColor(BanRadio, Red);
     PenaltyBoxRadio->setChecked(true);
+    auto *look = new OptionStyle(this);
     // Tab enters the group at its selected button; the arrow keys move within it.
     for (QRadioButton *option : {PenaltyBoxRadio, KickRadio, BanRadio}) {
+        option->setStyle(look);
         option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
         connect(option, &QRadioButton::toggled, option, [option](bool checked) {
             option->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);

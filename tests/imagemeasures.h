@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QHash>
 #include <QImage>
 #include <QRect>
 
@@ -70,4 +71,36 @@ inline double meanDifference(const QImage &a, const QImage &b, const QRect &area
         }
     }
     return sum / (3.0 * area.width() * area.height());
+}
+
+// The most common colour in area: the face a control is painted on.
+inline QRgb commonestColour(const QImage &image, const QRect &area)
+{
+    QHash<QRgb, int> counts;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x)
+            ++counts[image.pixel(x, y)];
+    }
+    QRgb commonest = 0;
+    int most = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+        if (it.value() > most) {
+            most = it.value();
+            commonest = it.key();
+        }
+    }
+    return commonest;
+}
+
+// How well whatever is drawn in area stands out from its face: the contrast
+// ratio of the pixel most unlike the commonest colour.
+inline double strongestContrast(const QImage &image, const QRect &area)
+{
+    const QColor face = QColor::fromRgb(commonestColour(image, area));
+    double strongest = 1.0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x)
+            strongest = qMax(strongest, contrastRatio(face, QColor::fromRgb(image.pixel(x, y))));
+    }
+    return strongest;
 }
