@@ -2,9 +2,12 @@
 #include "dialoghost.h"
 #include "failure.h"
 #include "form1.h"
+#include "programrun.h"
 #include "service.h"
 #include "x11properties.h"
+#include "x11windows.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,6 +30,7 @@ private slots:
     void cleanup();
     void resultWindowSkipsTaskbar_data();
     void resultWindowSkipsTaskbar();
+    void consoleClassIsTheLaunchers();
 
 private:
     bool startOpenbox();
@@ -153,6 +157,32 @@ void tst_Taskbar::resultWindowSkipsTaskbar()
     if (windowManager)
         QTRY_VERIFY(listed(console));
     QVERIFY2(!states(console).contains(SkipTaskbar), qPrintable(states(console).join(", ")));
+}
+
+// Docks group a window with its launcher by the class part of WM_CLASS.
+void tst_Taskbar::consoleClassIsTheLaunchers()
+{
+    QFile launcher(QStringLiteral(LASER_SOURCE_DIR "/app/io.github.vantory.laser.desktop"));
+    QVERIFY(launcher.open(QIODevice::ReadOnly | QIODevice::Text));
+    QString startupClass;
+    for (const QByteArray &line : launcher.readAll().split('\n')) {
+        if (line.startsWith("StartupWMClass="))
+            startupClass = QString::fromUtf8(line.mid(int(qstrlen("StartupWMClass="))));
+    }
+    QVERIFY2(!startupClass.isEmpty(), "the launcher names no StartupWMClass");
+
+    QTemporaryDir temp;
+    ProgramRun program;
+    program.start(temp.path());
+    const xcb_window_t console =
+        X11Windows().waitFor(QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:"), 15000);
+    QVERIFY(console);
+    // Instance and class, each ended by a zero byte.
+    const QList<QByteArray> wmClass = m_x11->text(console, "WM_CLASS").split('\0');
+    X11Windows().requestClose(console);
+    program.verifyCleanEnd(temp.path());
+    QCOMPARE(wmClass.size(), 3);
+    QCOMPARE(QString::fromUtf8(wmClass.at(1)), startupClass);
 }
 
 QTEST_MAIN(tst_Taskbar)
