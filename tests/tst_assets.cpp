@@ -1,3 +1,4 @@
+#include "assetfiles.h"
 #include "littleendian.h"
 
 #include <QFile>
@@ -29,18 +30,11 @@ private slots:
     void fireballStructure();
     void fireballFirstFrame();
     void fireballPlaysInQt();
+    void embedded_data();
+    void embedded();
 };
 
 namespace {
-
-QByteArray readAsset(const QString &name)
-{
-    QFile file(QStringLiteral(LASER_ASSETS_DIR "/") + name);
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    return file.readAll();
-}
 
 double luminance(QRgb c)
 {
@@ -53,18 +47,6 @@ QImage consoleView()
     return QImage(QStringLiteral(LASER_ASSETS_DIR "/background.bmp"))
         .scaled(433, 249, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
         .convertToFormat(QImage::Format_RGB32);
-}
-
-template <typename Predicate>
-double share(const QImage &image, const QRect &area, Predicate predicate)
-{
-    int hits = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y) {
-        for (int x = area.left(); x <= area.right(); ++x) {
-            hits += predicate(image.pixel(x, y)) ? 1 : 0;
-        }
-    }
-    return hits / double(area.width() * area.height());
 }
 
 struct GifCloser {
@@ -328,6 +310,41 @@ void tst_Assets::fireballPlaysInQt()
         ++frames;
     }
     QCOMPARE(frames, 17);
+}
+
+void tst_Assets::embedded_data()
+{
+    QTest::addColumn<QString>("resource");
+    QTest::addColumn<QString>("file");
+
+    const QList<std::pair<QString, QString>> rows = {
+        {u"CUSTOM/101"_s, u"countdown.wav"_s},
+        {u"CUSTOM/102"_s, u"boom.wav"_s},
+        {u"CUSTOM/104"_s, u"jungle.wav"_s},
+        {u"pictures/background.bmp"_s, u"background.bmp"_s},
+        {u"pictures/fireball.gif"_s, u"fireball.gif"_s},
+        {u"pictures/fireball-2x.png"_s, u"fireball-2x.png"_s},
+        {u"icons/laser.ico"_s, u"laser.ico"_s},
+        {u"icons/laser-256.png"_s, u"laser-256.png"_s},
+        {u"icons/fireball.ico"_s, u"fireball.ico"_s},
+        {u"icons/fireball-64.png"_s, u"fireball-64.png"_s},
+    };
+    for (const auto &[resource, file] : rows) {
+        QTest::newRow(qPrintable(resource)) << resource << file;
+    }
+}
+
+// Every embedded resource is the committed file of its name, byte for byte.
+void tst_Assets::embedded()
+{
+    QFETCH(QString, resource);
+    QFETCH(QString, file);
+
+    QFile embedded(u":/"_s + resource);
+    QVERIFY2(embedded.open(QIODevice::ReadOnly), qPrintable(resource));
+    const QByteArray committed = readAsset(file);
+    QVERIFY(!committed.isEmpty());
+    QVERIFY(embedded.readAll() == committed);
 }
 
 QTEST_GUILESS_MAIN(tst_Assets)

@@ -50,7 +50,10 @@ bool AssetWriter::writeSounds()
 bool AssetWriter::writePictures()
 {
     bool ok = write(QStringLiteral("background.bmp"), bmpfile::encode(BackgroundPainter().paint()));
-    ok = write(QStringLiteral("laser.ico"), applicationIcon()) && ok;
+    const IconPainter icon;
+    ok = write(QStringLiteral("laser.ico"),
+               applicationIcon([&icon](int size) { return icon.paint(size); })) &&
+         ok;
     ok = write(QStringLiteral("fireball.ico"), fireballIcon()) && ok;
     QString error;
     const QByteArray animation = giffile::encode(fireballAnimation(), &error);
@@ -59,35 +62,46 @@ bool AssetWriter::writePictures()
         return false;
     }
     ok = write(QStringLiteral("fireball.gif"), animation) && ok;
+    ok = writeSharpPictures() && ok;
     return writeDesktopIcons() && ok;
 }
 
-// The desktop's launchers and menus take PNG icons by size, in full colour.
+// The desktop's launchers and menus take PNG icons by size, in full colour,
+// or the scalable drawing.
 bool AssetWriter::writeDesktopIcons()
 {
     const IconPainter painter;
     bool ok = true;
     for (int size : DesktopIconSizes) {
-        QByteArray png;
-        QBuffer buffer(&png);
-        buffer.open(QIODevice::WriteOnly);
-        painter.paint(size).save(&buffer, "PNG");
-        ok = write(QStringLiteral("laser-%1.png").arg(size), png) && ok;
+        ok = writePng(desktopIconName(size), painter.paint(size)) && ok;
     }
-    return ok;
+    return write(QStringLiteral("laser.svg"), painter.svg()) && ok;
 }
 
-QByteArray AssetWriter::applicationIcon()
+QString AssetWriter::desktopIconName(int size)
 {
-    const IconPainter painter;
+    return QStringLiteral("laser-%1.png").arg(size);
+}
+
+// What the result window shows on screens with twice the pixels.
+bool AssetWriter::writeSharpPictures()
+{
+    const FireballPainter painter;
+    const bool frame = writePng(QStringLiteral("fireball-2x.png"),
+                                painter.sharpFrame(0, FireballPainter::kResultFrame, 2));
+    return writePng(QStringLiteral("fireball-64.png"), painter.icon(64)) && frame;
+}
+
+QByteArray AssetWriter::applicationIcon(const std::function<QImage(int)> &pictureOfSize)
+{
     const QList<QRgb> small = IconPainter::palette16();
     const QList<QRgb> large = IconPainter::palette256();
-    return icofile::encode({{painter.paint(32), 4, small},
-                            {painter.paint(16), 4, small},
-                            {painter.paint(48), 8, large},
-                            {painter.paint(48), 4, small},
-                            {painter.paint(32), 8, large},
-                            {painter.paint(16), 8, large}});
+    return icofile::encode({{pictureOfSize(32), 4, small},
+                            {pictureOfSize(16), 4, small},
+                            {pictureOfSize(48), 8, large},
+                            {pictureOfSize(48), 4, small},
+                            {pictureOfSize(32), 8, large},
+                            {pictureOfSize(16), 8, large}});
 }
 
 QByteArray AssetWriter::fireballIcon()
@@ -97,21 +111,32 @@ QByteArray AssetWriter::fireballIcon()
 
 giffile::Animation AssetWriter::fireballAnimation()
 {
-    constexpr int kWidth = 200;
-    constexpr int kHeight = 282;
     constexpr int kColours = 32;
+    constexpr FireballPainter::Framing framing = FireballPainter::kResultFrame;
     const FireballPainter painter;
     giffile::Animation animation;
-    animation.width = kWidth;
-    animation.height = kHeight;
+    animation.width = framing.width;
+    animation.height = framing.height;
     animation.palette = FireballPainter::palette(kColours);
     animation.transparentIndex = 0;
     animation.delayCentiseconds = 10;
     for (int frame = 0; frame < FireballPainter::kFrameCount; ++frame) {
-        const std::vector<double> heat = painter.heatMap(frame, kWidth, kHeight, 108.0, 90.0);
-        animation.frames.push_back(FireballPainter::toIndices(heat, kWidth, kColours));
+        const std::vector<double> heat = painter.heatMap(frame, framing);
+        animation.frames.push_back(FireballPainter::toIndices(heat, framing.width, kColours));
     }
     return animation;
+}
+
+bool AssetWriter::writePng(const QString &name, const QImage &image)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG")) {
+        std::fprintf(stderr, "cannot encode %s\n", qPrintable(name));
+        return false;
+    }
+    return write(name, png);
 }
 
 bool AssetWriter::write(const QString &name, const QByteArray &bytes)

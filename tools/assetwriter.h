@@ -4,10 +4,13 @@
 
 #include <QByteArray>
 #include <QDir>
+#include <QImage>
 #include <QString>
 
+#include <functional>
+
 // The sizes of the application icon that the desktop gets as PNG files.
-inline constexpr int DesktopIconSizes[] = {16, 32, 48, 64, 128};
+inline constexpr int DesktopIconSizes[] = {16, 32, 48, 64, 128, 256};
 
 // Generates the asset files into one folder, reporting each file it cannot
 // write.
@@ -17,13 +20,21 @@ public:
 
     bool writeAll();
 
+    // The application's ICO file: its palette images are reduced from the
+    // full-colour pictures of the sizes it holds, all of which the desktop
+    // also gets as PNG files.
+    static QByteArray applicationIcon(const std::function<QImage(int)> &pictureOfSize);
+    // The PNG file of the application icon at one of the desktop's sizes.
+    static QString desktopIconName(int size);
+
 private:
     bool writeSounds();
     bool writePictures();
-    static QByteArray applicationIcon();
     static QByteArray fireballIcon();
     bool writeDesktopIcons();
+    bool writeSharpPictures();
     static giffile::Animation fireballAnimation();
+    bool writePng(const QString &name, const QImage &image);
     bool write(const QString &name, const QByteArray &bytes);
 
     QDir m_outDir;

@@ -2,6 +2,7 @@
 
 #include "earthpainter.h"
 #include "noise.h"
+#include "portablemath.h"
 #include "random.h"
 #include "satellitepainter.h"
 
@@ -49,7 +50,8 @@ void addStar(QImage &image, double x, double y, double sigma, const QColor &colo
             }
             const double dx = px + 0.5 - x;
             const double dy = py + 0.5 - y;
-            const double w = brightness * std::exp(-(dx * dx + dy * dy) / (2.0 * sigma * sigma));
+            const double w =
+                brightness * portable::exp(-(dx * dx + dy * dy) / (2.0 * sigma * sigma));
             auto add = [w](int base, double channel) {
                 return std::min(255, base + static_cast<int>(std::lround(w * channel * 255.0)));
             };
@@ -162,7 +164,7 @@ void BackgroundPainter::paintStars(QImage &image) const
     for (int y = 0; y < image.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
         for (int x = 0; x < image.width(); ++x) {
-            const double band = std::exp(-std::pow((y - 0.35 * x - 120.0) / 90.0, 2.0));
+            const double band = portable::exp(-portable::pow((y - 0.35 * x - 120.0) / 90.0, 2.0));
             const double dust = 0.5 + 0.5 * noise::fbm3(x / 60.0, y / 60.0, 0.3, 5, 91U);
             const double glow = band * dust * dust * 14.0;
             line[x] = qRgb(static_cast<int>(glow * 0.8), static_cast<int>(glow * 0.8),
@@ -175,7 +177,7 @@ void BackgroundPainter::paintStars(QImage &image) const
     for (int i = 0; i < 650; ++i) {
         const double x = random.uniform(0.0, kWidth);
         const double y = random.uniform(0.0, kHeight);
-        const double magnitude = std::pow(random.uniform(), 7.0);
+        const double magnitude = portable::pow(random.uniform(), 7.0);
         const QColor &tint = tints[random.next() % tints.size()];
         addStar(image, x, y, 0.6 + 0.45 * magnitude, tint, 0.12 + 1.2 * magnitude);
         if (magnitude > 0.45) {
@@ -192,11 +194,11 @@ void BackgroundPainter::paintOrbits(QImage &image, const EarthPainter &earth) co
         const double tilt = orbit.inclination * kDegree;
         const double turn = orbit.rotation * kDegree;
         auto at = [&](double theta) {
-            const double x = std::cos(theta);
-            const double y = std::sin(theta) * std::sin(tilt);
-            const double z = std::sin(theta) * std::cos(tilt);
-            return Vec3{x * std::cos(turn) - y * std::sin(turn),
-                        x * std::sin(turn) + y * std::cos(turn), z} *
+            const double x = portable::cos(theta);
+            const double y = portable::sin(theta) * portable::sin(tilt);
+            const double z = portable::sin(theta) * portable::cos(tilt);
+            return Vec3{x * portable::cos(turn) - y * portable::sin(turn),
+                        x * portable::sin(turn) + y * portable::cos(turn), z} *
                    orbit.radius;
         };
         constexpr int kSteps = 720;
@@ -245,8 +247,8 @@ void BackgroundPainter::paintCone(QImage &image, QPointF from, QPointF to) const
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setCompositionMode(QPainter::CompositionMode_Plus);
     const QPointF direction = to - from;
-    const double angle = std::atan2(direction.y(), direction.x()) * 180.0 / std::numbers::pi;
-    const double length = std::hypot(direction.x(), direction.y());
+    const double angle = portable::atan2(direction.y(), direction.x()) * 180.0 / std::numbers::pi;
+    const double length = portable::hypot(direction.x(), direction.y());
     painter.translate(from);
     painter.rotate(angle);
 
@@ -267,7 +269,7 @@ void BackgroundPainter::paintCone(QImage &image, QPointF from, QPointF to) const
     // Rings bunch up near the dish, as a wave train seen in perspective would.
     constexpr int kRings = 11;
     for (int i = 0; i < kRings; ++i) {
-        const double t = std::pow((i + 0.7) / kRings, 1.25);
+        const double t = portable::pow((i + 0.7) / kRings, 1.25);
         const double radius = 4.0 + 36.0 * t;
         const int alpha = static_cast<int>(200 - 150 * t);
         painter.setPen(QPen(QColor(30, 255, 80, alpha / 4), 3.5));

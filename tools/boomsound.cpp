@@ -1,3 +1,4 @@
+#include "portablemath.h"
 #include "random.h"
 #include "reverb.h"
 #include "sounds.h"
@@ -18,9 +19,9 @@ class Thump {
 public:
     double next(double t)
     {
-        const double frequency = 38.0 + 112.0 * std::exp(-t / 0.07);
+        const double frequency = 38.0 + 112.0 * portable::exp(-t / 0.07);
         m_phase = wrap(m_phase + frequency / kSampleRate);
-        return envelope(t, 0.0015, 0.38) * std::sin(kTwoPi * m_phase);
+        return envelope(t, 0.0015, 0.38) * portable::sin(kTwoPi * m_phase);
     }
 
 private:
@@ -39,7 +40,7 @@ public:
     double next(double t)
     {
         const double white = m_random.bipolar();
-        m_filter.setup(250.0 + 7000.0 * std::exp(-t / 0.22), 0.8);
+        m_filter.setup(250.0 + 7000.0 * portable::exp(-t / 0.22), 0.8);
         const double body = m_filter.process(white) * envelope(t, 0.004, 0.5);
         const double crack = white * envelope(t, 0.0005, 0.018);
         return 0.9 * body + 0.6 * crack;
@@ -70,7 +71,7 @@ public:
         m_wander.process(m_random.bipolar());
         const double roll = 1.0 + 18.0 * m_wander.lowpass();
         const double swell = 1.0 + 0.6 * envelope(t - 0.9, 0.35, 0.6);
-        const double shape = fadeIn(t, 0.0, 0.06) * std::exp(-t / 1.5) * swell;
+        const double shape = fadeIn(t, 0.0, 0.06) * portable::exp(-t / 1.5) * swell;
         return 9.0 * low * shape * std::max(0.2, roll);
     }
 
@@ -97,7 +98,7 @@ public:
         m_band.process(m_random.bipolar());
         m_wander.process(m_random.bipolar());
         const double wobble = std::max(0.15, 1.0 + 14.0 * m_wander.lowpass());
-        return m_band.bandpass() * wobble * fadeIn(t, 0.0, 0.03) * std::exp(-t / 0.9);
+        return m_band.bandpass() * wobble * fadeIn(t, 0.0, 0.03) * portable::exp(-t / 0.9);
     }
 
 private:
@@ -117,7 +118,7 @@ public:
 
     double next(double t)
     {
-        const double density = 0.004 * std::exp(-t / 0.7);
+        const double density = 0.004 * portable::exp(-t / 0.7);
         if (t > 0.08 && m_random.chance(density)) {
             m_level = 0.15 + 0.35 * m_random.uniform();
         }

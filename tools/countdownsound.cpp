@@ -1,3 +1,4 @@
+#include "portablemath.h"
 #include "random.h"
 #include "reverb.h"
 #include "sounds.h"
@@ -20,24 +21,25 @@ public:
     double next(double t)
     {
         const double progress = t / kDuration;
-        const double wobble = 1.0 + 0.004 * std::sin(kTwoPi * 0.7 * t);
-        const double frequency = 55.0 * std::pow(2.0, 2.0 * progress) * wobble;
+        const double wobble = 1.0 + 0.004 * portable::sin(kTwoPi * 0.7 * t);
+        const double frequency = 55.0 * portable::pow(2.0, 2.0 * progress) * wobble;
         const double increment = frequency / kSampleRate;
         m_phaseA = wrap(m_phaseA + increment);
         m_phaseB = wrap(m_phaseB + increment * 1.006);
         m_phaseSub = wrap(m_phaseSub + increment * 0.5);
         m_phaseWhine = wrap(m_phaseWhine + increment * 8.0);
-        m_phaseThrob = wrap(m_phaseThrob + (3.0 + 9.0 * std::pow(progress, 1.5)) / kSampleRate);
+        m_phaseThrob =
+            wrap(m_phaseThrob + (3.0 + 9.0 * portable::pow(progress, 1.5)) / kSampleRate);
 
         const double raw = 0.5 * (saw(m_phaseA, increment) + saw(m_phaseB, increment * 1.006));
-        m_filter.setup(250.0 * std::pow(2.0, 3.5 * progress), 0.9 + 2.2 * progress);
+        m_filter.setup(250.0 * portable::pow(2.0, 3.5 * progress), 0.9 + 2.2 * progress);
         const double filtered = m_filter.process(raw);
-        const double sub = std::sin(kTwoPi * m_phaseSub);
-        const double throb = 0.78 + 0.22 * std::sin(kTwoPi * m_phaseThrob);
-        const double level = (0.16 + 0.28 * std::pow(progress, 1.3)) * fadeIn(t, 0.0, 0.5);
-        const double whine = 0.05 * progress * progress * std::sin(kTwoPi * m_phaseWhine);
+        const double sub = portable::sin(kTwoPi * m_phaseSub);
+        const double throb = 0.78 + 0.22 * portable::sin(kTwoPi * m_phaseThrob);
+        const double level = (0.16 + 0.28 * portable::pow(progress, 1.3)) * fadeIn(t, 0.0, 0.5);
+        const double whine = 0.05 * progress * progress * portable::sin(kTwoPi * m_phaseWhine);
         // Rushing air that rises with the charge.
-        m_rush.setup(400.0 * std::pow(2.0, 3.0 * progress), 2.5);
+        m_rush.setup(400.0 * portable::pow(2.0, 3.0 * progress), 2.5);
         m_rush.process(m_random.bipolar());
         const double rush = 0.12 * progress * progress * m_rush.bandpass();
         return level * throb * (0.8 * filtered + 0.45 * sub) + whine + rush;
@@ -67,9 +69,9 @@ double beep(double t)
     const double phase = base * (local - 0.04 * local * local / 0.3);
     const double shape = local < 0.004  ? local / 0.004
                          : local < 0.07 ? 1.0
-                                        : std::exp(-(local - 0.07) / 0.04);
-    const double tone = std::sin(kTwoPi * phase) + 0.22 * std::sin(2.0 * kTwoPi * phase) +
-                        0.08 * std::sin(3.0 * kTwoPi * phase);
+                                        : portable::exp(-(local - 0.07) / 0.04);
+    const double tone = portable::sin(kTwoPi * phase) + 0.22 * portable::sin(2.0 * kTwoPi * phase) +
+                        0.08 * portable::sin(3.0 * kTwoPi * phase);
     return 0.36 * shape * tone;
 }
 

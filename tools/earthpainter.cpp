@@ -1,4 +1,5 @@
 #include "earthpainter.h"
+#include "portablemath.h"
 
 #include <QColor>
 
@@ -46,29 +47,29 @@ Vec3 EarthPainter::surface(double nx, double ny) const
     const double nz = std::sqrt(std::max(0.0, 1.0 - nx * nx - ny * ny));
     const Vec3 normal{nx, ny, nz};
     const double tilt = kCentreLatitude * kDegree;
-    const double wy = ny * std::cos(tilt) + nz * std::sin(tilt);
-    const double wz = -ny * std::sin(tilt) + nz * std::cos(tilt);
-    const double latitude = std::asin(std::clamp(wy, -1.0, 1.0)) / kDegree;
-    const double longitude = kCentreLongitude + std::atan2(nx, wz) / kDegree;
+    const double wy = ny * portable::cos(tilt) + nz * portable::sin(tilt);
+    const double wz = -ny * portable::sin(tilt) + nz * portable::cos(tilt);
+    const double latitude = portable::asin(std::clamp(wy, -1.0, 1.0)) / kDegree;
+    const double longitude = kCentreLongitude + portable::atan2(nx, wz) / kDegree;
     const EarthSurface::Sample s = m_surface.at(longitude, latitude);
 
     const double diffuse = normal.dot(m_sun);
     const double day = smoothstep(-0.1, 0.2, diffuse);
-    const double lit = std::pow(std::max(0.0, diffuse), 0.75);
+    const double lit = portable::pow(std::max(0.0, diffuse), 0.75);
     // Sunlight reddens along the terminator.
     const Vec3 sunColour =
         mix(Vec3{1.0, 0.55, 0.35}, Vec3{1.0, 0.98, 0.95}, smoothstep(0.0, 0.3, diffuse));
     const Vec3 ground{s.ground.x * sunColour.x, s.ground.y * sunColour.y, s.ground.z * sunColour.z};
     const Vec3 clouds =
-        Vec3{0.93, 0.95, 0.98} * (0.02 + 1.12 * std::pow(std::max(0.0, diffuse), 0.6));
+        Vec3{0.93, 0.95, 0.98} * (0.02 + 1.12 * portable::pow(std::max(0.0, diffuse), 0.6));
     Vec3 colour = mix(ground * (0.015 + 1.15 * lit), clouds, s.cloud);
 
     const Vec3 half = (m_sun + Vec3{0.0, 0.0, 1.0}).normalised();
-    const double glint =
-        std::pow(std::max(0.0, normal.dot(half)), 70.0) * 0.55 * (1.0 - s.land) * (1.0 - s.cloud);
+    const double glint = portable::pow(std::max(0.0, normal.dot(half)), 70.0) * 0.55 *
+                         (1.0 - s.land) * (1.0 - s.cloud);
     colour = colour + Vec3{1.0, 0.96, 0.88} * glint;
 
-    const double haze = std::pow(1.0 - nz, 2.4);
+    const double haze = portable::pow(1.0 - nz, 2.4);
     colour = mix(colour, kSky * (0.05 + 0.85 * std::max(0.0, diffuse + 0.1)), 0.6 * haze);
     colour =
         colour + Vec3{1.0, 0.62, 0.28} * (0.55 * s.lights * (1.0 - day) * (1.0 - 0.8 * s.cloud));
@@ -81,7 +82,8 @@ Vec3 EarthPainter::glow(double nx, double ny) const
     const double height = (r - 1.0) * m_radius;
     const Vec3 rim{nx / r, ny / r, 0.0};
     const double lit = smoothstep(-0.35, 0.5, rim.dot(m_sun));
-    const double strength = 0.85 * std::exp(-height / 2.2) + 0.18 * std::exp(-height / 8.0);
+    const double strength =
+        0.85 * portable::exp(-height / 2.2) + 0.18 * portable::exp(-height / 8.0);
     return kSky * (strength * lit);
 }
 

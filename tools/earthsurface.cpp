@@ -1,6 +1,7 @@
 #include "earthsurface.h"
 
 #include "noise.h"
+#include "portablemath.h"
 
 #include <algorithm>
 #include <array>
@@ -14,7 +15,7 @@ constexpr double kDegree = std::numbers::pi / 180.0;
 double bell(double x, double centre, double width)
 {
     const double d = (x - centre) / width;
-    return std::exp(-d * d);
+    return portable::exp(-d * d);
 }
 
 double region(double lon, double lat, double west, double east, double south, double north,
@@ -43,8 +44,8 @@ constexpr std::array<Cyclone, 3> kCyclones = {{
 
 Vec3 rotateAbout(const Vec3 &v, const Vec3 &axis, double angle)
 {
-    const double c = std::cos(angle);
-    const double s = std::sin(angle);
+    const double c = portable::cos(angle);
+    const double s = portable::sin(angle);
     return v * c + axis.cross(v) * s + axis * (axis.dot(v) * (1.0 - c));
 }
 
@@ -54,7 +55,8 @@ Vec3 toWorld(double longitude, double latitude)
 {
     const double lon = longitude * kDegree;
     const double lat = latitude * kDegree;
-    return {std::cos(lat) * std::sin(lon), std::sin(lat), std::cos(lat) * std::cos(lon)};
+    return {portable::cos(lat) * portable::sin(lon), portable::sin(lat),
+            portable::cos(lat) * portable::cos(lon)};
 }
 
 EarthSurface::Sample EarthSurface::at(double longitude, double latitude) const
@@ -118,8 +120,8 @@ double EarthSurface::cloudCover(double lon, double lat, const Vec3 &w) const
     Vec3 p = w;
     for (const Cyclone &c : kCyclones) {
         const Vec3 centre = toWorld(c.lon, c.lat);
-        const double distance = std::acos(std::clamp(p.dot(centre), -1.0, 1.0)) / kDegree;
-        p = rotateAbout(p, centre, c.turns * std::exp(-distance / c.radius));
+        const double distance = portable::acos(std::clamp(p.dot(centre), -1.0, 1.0)) / kDegree;
+        p = rotateAbout(p, centre, c.turns * portable::exp(-distance / c.radius));
     }
     const Vec3 warp{noise::fbm3(p.x * 2.5, p.y * 2.5, p.z * 2.5, 3, 51U),
                     noise::fbm3(p.x * 2.5, p.y * 2.5, p.z * 2.5, 3, 52U),
@@ -134,7 +136,7 @@ double EarthSurface::cloudCover(double lon, double lat, const Vec3 &w) const
     bias -= 0.18 * region(lon, lat, 118.0, 142.0, -32.0, -18.0, 4.0);
     for (const Cyclone &c : kCyclones) {
         const double distance =
-            std::acos(std::clamp(w.dot(toWorld(c.lon, c.lat)), -1.0, 1.0)) / kDegree;
+            portable::acos(std::clamp(w.dot(toWorld(c.lon, c.lat)), -1.0, 1.0)) / kDegree;
         bias += 0.22 * bell(distance, 0.0, c.radius * 0.9) - 0.5 * bell(distance, 0.0, 0.7);
     }
     const double density = billows + 0.55 * midLatitudes * streaks + bias;

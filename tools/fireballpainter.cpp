@@ -1,6 +1,7 @@
 #include "fireballpainter.h"
 
 #include "noise.h"
+#include "portablemath.h"
 #include "random.h"
 
 #include <algorithm>
@@ -77,8 +78,9 @@ double FireballPainter::heat(double u, double v, const Phase &phase) const
     const double wx = x + 0.22 * noise::fbm3(x * 1.4, y * 1.4, t * 0.3, 3, 13U);
     const double wy = y + 0.22 * noise::fbm3(x * 1.4, y * 1.4, t * 0.3, 3, 17U);
     const double r = std::sqrt(wx * wx + wy * wy * 1.08);
-    const double angle = std::atan2(wy, wx);
-    const double lumps = noise::fbm3(std::cos(angle) * 1.8, std::sin(angle) * 1.8, t * 0.5, 4, 11U);
+    const double angle = portable::atan2(wy, wx);
+    const double lumps =
+        noise::fbm3(portable::cos(angle) * 1.8, portable::sin(angle) * 1.8, t * 0.5, 4, 11U);
     // Round puffs at two sizes, bright where they bulge towards the viewer.
     const double big = 1.0 - noise::cellular3(wx * 2.0, wy * 2.0, t * 0.35, 101U);
     const double small = 1.0 - noise::cellular3(wx * 4.2, wy * 4.2, t * 0.5 + 4.0, 103U);
@@ -87,7 +89,7 @@ double FireballPainter::heat(double u, double v, const Phase &phase) const
     const double edge = 0.97 + 0.25 * (big - 0.5) + 0.16 * lumps + 0.35 * (detail - 0.25);
     const double inside = edge - r;
     const double body = smoothstep(0.0, 0.18, inside);
-    const double core = std::exp(-r * r / 0.28);
+    const double core = portable::exp(-r * r / 0.28);
     const double limb = 0.5 + 0.5 * smoothstep(0.0, 0.45, inside);
     const double smoke = smoothstep(0.1, 0.45, noise::fbm3(wx * 2.2, wy * 2.2, t + 3.0, 4, 31U)) *
                          smoothstep(0.45, 0.95, r);
@@ -101,45 +103,57 @@ double FireballPainter::heat(double u, double v, const Phase &phase) const
     return value * phase.brightness;
 }
 
-double FireballPainter::sparks(double u, double v, const Phase &phase) const
+std::vector<FireballPainter::Spark> FireballPainter::sparksOf(const Phase &phase)
 {
     if (phase.size < 0.5) {
-        return 0.0;
+        return {};
     }
     Random random(0xF1AE5ULL);
-    double value = 0.0;
+    std::vector<Spark> out;
     for (int i = 0; i < 34; ++i) {
         const double angle = random.uniform(0.0, 2.0 * std::numbers::pi);
         const double reach = random.uniform(0.92, 1.5) * phase.size;
         const double length = random.uniform(0.05, 0.13);
         const double width = random.uniform(0.01, 0.02);
         const double brightness = random.uniform(0.45, 0.95);
+        out.push_back(
+            {portable::cos(angle), portable::sin(angle), reach, length, width, brightness});
+    }
+    return out;
+}
+
+double FireballPainter::sparks(double u, double v, const Phase &phase,
+                               const std::vector<Spark> &streaks) const
+{
+    double value = 0.0;
+    for (const Spark &spark : streaks) {
         // Each spark is a short streak pointing away from the centre.
-        const double dx = std::cos(angle);
-        const double dy = std::sin(angle);
-        const double px = u - dx * reach;
-        const double py = v - dy * reach;
-        const double along = std::clamp(px * dx + py * dy, -length, 0.0);
-        const double ex = px - dx * along;
-        const double ey = py - dy * along;
-        const double fade = 1.0 + along / length * 0.7;
+        const double px = u - spark.dx * spark.reach;
+        const double py = v - spark.dy * spark.reach;
+        const double along = std::clamp(px * spark.dx + py * spark.dy, -spark.length, 0.0);
+        const double ex = px - spark.dx * along;
+        const double ey = py - spark.dy * along;
+        const double fade = 1.0 + along / spark.length * 0.7;
         value =
-            std::max(value, brightness * fade * std::exp(-(ex * ex + ey * ey) / (width * width)));
+            std::max(value, spark.brightness * fade *
+                                portable::exp(-(ex * ex + ey * ey) / (spark.width * spark.width)));
     }
     return value * std::min(1.0, phase.brightness * 1.3);
 }
 
-std::vector<double> FireballPainter::heatMap(int frame, int width, int height, double centreY,
-                                             double scale, bool withSparks) const
+std::vector<double> FireballPainter::heatMap(int frame, const Framing &framing,
+                                             bool withSparks) const
 {
     const Phase phase = phaseOf(frame);
-    std::vector<double> out(static_cast<std::size_t>(width) * height);
+    const std::vector<Spark> streaks = withSparks ? sparksOf(phase) : std::vector<Spark>();
+    const int width = framing.width;
+    std::vector<double> out(static_cast<std::size_t>(width) * framing.height);
     const double centreX = width / 2.0;
-    for (int py = 0; py < height; ++py) {
+    for (int py = 0; py < framing.height; ++py) {
         for (int px = 0; px < width; ++px) {
-            const double u = (px + 0.5 - centreX) / scale;
-            const double v = (py + 0.5 - centreY) / scale;
-            const double spark = withSparks ? sparks(u, v, phase) : 0.0;
+            const double u = (px + 0.5 - centreX) / framing.scale;
+            const double v = (py + 0.5 - framing.centreY) / framing.scale;
+            const double spark = sparks(u, v, phase, streaks);
             const double value = std::max(heat(u, v, phase), spark);
             out[static_cast<std::size_t>(py) * width + px] = std::clamp(value, 0.0, 1.0);
         }
@@ -178,8 +192,9 @@ std::vector<unsigned char> FireballPainter::toIndices(const std::vector<double> 
 QImage FireballPainter::icon(int size) const
 {
     constexpr int kSub = 4;
+    const int fineSize = size * kSub;
     const std::vector<double> fine =
-        heatMap(0, size * kSub, size * kSub, size * kSub / 2.0, size * kSub * 0.44, false);
+        heatMap(0, {fineSize, fineSize, fineSize / 2.0, fineSize * 0.44}, false);
     QImage image(size, size, QImage::Format_ARGB32);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
@@ -196,6 +211,24 @@ QImage FireballPainter::icon(int size) const
             const QRgb colour = rampColour(std::min(1.0, sum / (kSub * kSub) * 1.1));
             const int alpha = covered * 255 / (kSub * kSub);
             image.setPixel(x, y, qRgba(qRed(colour), qGreen(colour), qBlue(colour), alpha));
+        }
+    }
+    return image;
+}
+
+QImage FireballPainter::sharpFrame(int frame, const Framing &framing, int factor) const
+{
+    const std::vector<double> coarse = heatMap(frame, framing);
+    const Framing fineFraming = framing.times(factor);
+    const std::vector<double> fine = heatMap(frame, fineFraming);
+    QImage image(fineFraming.width, fineFraming.height, QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const double h = fine[static_cast<std::size_t>(y) * image.width() + x];
+            const double under =
+                coarse[static_cast<std::size_t>(y / factor) * framing.width + x / factor];
+            line[x] = h < kVisibleHeat || under < kVisibleHeat ? qRgba(0, 0, 0, 0) : rampColour(h);
         }
     }
     return image;

@@ -13,10 +13,25 @@ class FireballPainter {
 public:
     static constexpr int kFrameCount = 17;
 
-    // Heat for every pixel of a width x height frame, row by row. The ball sits
-    // centred across, in the upper two thirds; scale is its radius in pixels.
-    std::vector<double> heatMap(int frame, int width, int height, double centreY, double scale,
-                                bool withSparks = true) const;
+    // Where the ball sits in a picture: centred across, centreY down, scale
+    // pixels to its radius.
+    struct Framing {
+        int width;
+        int height;
+        double centreY;
+        double scale;
+
+        Framing times(int factor) const
+        {
+            return {width * factor, height * factor, centreY * factor, scale * factor};
+        }
+    };
+
+    // The result window's animation: the ball in the upper two thirds.
+    static constexpr Framing kResultFrame{200, 282, 108.0, 90.0};
+
+    // Heat for every pixel of the framed picture, row by row.
+    std::vector<double> heatMap(int frame, const Framing &framing, bool withSparks = true) const;
 
     // Palette of count colours: index 0 transparent black, then a ramp through
     // dark reds, oranges and yellows to near-white.
@@ -30,6 +45,11 @@ public:
     // A square icon of the full fireball, alpha from coverage.
     QImage icon(int size) const;
 
+    // The frame at factor times the resolution in full colour, for denser
+    // screens: see-through wherever the frame itself is, and wherever its own
+    // finer heat is too faint to show.
+    QImage sharpFrame(int frame, const Framing &framing, int factor) const;
+
 private:
     struct Phase {
         double size;
@@ -38,7 +58,18 @@ private:
         double time;
     };
 
+    struct Spark {
+        double dx;
+        double dy;
+        double reach;
+        double length;
+        double width;
+        double brightness;
+    };
+
     static Phase phaseOf(int frame);
     double heat(double u, double v, const Phase &phase) const;
-    double sparks(double u, double v, const Phase &phase) const;
+    // The same sparks in every frame, flying out as the ball grows.
+    static std::vector<Spark> sparksOf(const Phase &phase);
+    double sparks(double u, double v, const Phase &phase, const std::vector<Spark> &streaks) const;
 };

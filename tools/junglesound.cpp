@@ -1,3 +1,4 @@
+#include "portablemath.h"
 #include "random.h"
 #include "reverb.h"
 #include "sounds.h"
@@ -20,8 +21,9 @@ double drum(double t, double start, double pitch, double level, double noise)
     if (local < 0.0 || local > 0.6) {
         return 0.0;
     }
-    const double phase = pitch * local + pitch * 0.6 * 0.035 * (1.0 - std::exp(-local / 0.035));
-    const double membrane = std::sin(kTwoPi * phase) * envelope(local, 0.002, 0.16);
+    const double phase =
+        pitch * local + pitch * 0.6 * 0.035 * (1.0 - portable::exp(-local / 0.035));
+    const double membrane = portable::sin(kTwoPi * phase) * envelope(local, 0.002, 0.16);
     return level * (membrane + noise * envelope(local, 0.0005, 0.012));
 }
 
@@ -53,8 +55,8 @@ private:
     double voice(double t, const Syllable &s)
     {
         const double x = (t - s.start) / s.length;
-        const double glide = std::sin(std::numbers::pi * std::min(1.0, x * 1.3));
-        const double vibrato = 1.0 + 0.025 * std::sin(kTwoPi * 7.0 * t);
+        const double glide = portable::sin(std::numbers::pi * std::min(1.0, x * 1.3));
+        const double vibrato = 1.0 + 0.025 * portable::sin(kTwoPi * 7.0 * t);
         const double pitch = (s.lowPitch + (s.highPitch - s.lowPitch) * glide) * vibrato;
         const double increment = pitch / kSampleRate;
         m_phase = wrap(m_phase + increment);
@@ -64,7 +66,7 @@ private:
         m_high.setup(850.0 + 450.0 * open, 6.0);
         m_low.process(source);
         m_high.process(source);
-        const double shape = std::sin(std::numbers::pi * x);
+        const double shape = portable::sin(std::numbers::pi * x);
         return shape * shape * (m_low.bandpass() + 0.6 * m_high.bandpass());
     }
 
@@ -95,9 +97,9 @@ double birdChirp(double t, const Chirp &chirp)
     const double x = local / kLength;
     const double sweep = chirp.to - chirp.from;
     const double phase = chirp.from * local + sweep * kLength * x * x * x / 3.0;
-    const double warble = 0.15 * std::sin(kTwoPi * 38.0 * local);
-    const double shape = std::sin(std::numbers::pi * x);
-    return shape * std::sin(kTwoPi * (phase + warble));
+    const double warble = 0.15 * portable::sin(kTwoPi * 38.0 * local);
+    const double shape = portable::sin(std::numbers::pi * x);
+    return shape * portable::sin(kTwoPi * (phase + warble));
 }
 
 double birdSong(double t)
@@ -128,7 +130,7 @@ public:
     double next(double t)
     {
         m_filter.process(m_random.bipolar());
-        const double pulse = 0.5 + 0.5 * std::sin(kTwoPi * 42.0 * t);
+        const double pulse = 0.5 + 0.5 * portable::sin(kTwoPi * 42.0 * t);
         return m_filter.bandpass() * pulse * pulse;
     }
 

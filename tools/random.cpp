@@ -1,4 +1,5 @@
 #include "random.h"
+#include "portablemath.h"
 
 #include <cmath>
 #include <numbers>
@@ -38,7 +39,7 @@ double Random::gaussian()
 {
     const double u1 = 1.0 - uniform();
     const double u2 = uniform();
-    return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * std::numbers::pi * u2);
+    return std::sqrt(-2.0 * portable::log(u1)) * portable::cos(2.0 * std::numbers::pi * u2);
 }
 
 bool Random::chance(double probability)

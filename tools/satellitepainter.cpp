@@ -1,6 +1,7 @@
 #include "satellitepainter.h"
 
 #include "noise.h"
+#include "portablemath.h"
 #include "random.h"
 
 #include <QLinearGradient>
@@ -28,7 +29,7 @@ QPointF lerp(QPointF a, QPointF b, double t)
 
 QPointF unit(QPointF v)
 {
-    return v / std::hypot(v.x(), v.y());
+    return v / portable::hypot(v.x(), v.y());
 }
 
 QPointF bilinear(const QPolygonF &quad, double u, double v)
@@ -128,7 +129,7 @@ void SatellitePainter::paintCells(QPainter &painter, const QPolygonF &panel, int
             const double v1 = (j + 1) / static_cast<double>(along);
             const QPolygonF cell{bilinear(panel, u0, v0), bilinear(panel, u1, v0),
                                  bilinear(panel, u1, v1), bilinear(panel, u0, v1)};
-            const double glint = std::exp(-sheenAt * sheenAt * 18.0) * (0.6 + 0.4 * u0);
+            const double glint = portable::exp(-sheenAt * sheenAt * 18.0) * (0.6 + 0.4 * u0);
             const double jitter = random.uniform(0.85, 1.12);
             QLinearGradient fill(cell[0], cell[2]);
             fill.setColorAt(0.0,
@@ -155,7 +156,7 @@ QImage SatellitePainter::foil(int width, int height, double light)
             const double folds = noise::turbulence3(x / 14.0, y / 14.0, light, 4, 301U);
             const double creases = noise::turbulence3(x / 4.0, y / 4.0, 2.0 * light, 2, 307U);
             const double shade = std::clamp(0.45 + 1.3 * folds + 0.35 * creases, 0.0, 1.5);
-            const double glint = std::pow(std::clamp(folds * 2.1, 0.0, 1.0), 9.0);
+            const double glint = portable::pow(std::clamp(folds * 2.1, 0.0, 1.0), 9.0);
             const double across = 1.0 - 0.45 * (x + y) / static_cast<double>(width + height);
             const double level = light * shade * across;
             auto channel = [&](double base) {
@@ -221,7 +222,7 @@ void SatellitePainter::paintDish(QPainter &painter) const
 {
     const QPointF centre = dishCentre();
     const QPointF facing = unit(m_target - centre);
-    const double angle = std::atan2(facing.y(), facing.x()) * 180.0 / std::numbers::pi;
+    const double angle = portable::atan2(facing.y(), facing.x()) * 180.0 / std::numbers::pi;
 
     painter.setPen(QPen(QColor(120, 122, 130), 3.0));
     painter.drawLine(centre - facing * 8.0, along(-18.0, -kBodyHalfWidth));

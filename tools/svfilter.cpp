@@ -1,5 +1,6 @@
 #include "svfilter.h"
 
+#include "portablemath.h"
 #include "soundconstants.h"
 
 #include <algorithm>
@@ -9,7 +10,7 @@
 void SvFilter::setup(double cutoffHz, double q)
 {
     const double cutoff = std::clamp(cutoffHz, 10.0, 0.45 * kSampleRate);
-    m_g = std::tan(std::numbers::pi * cutoff / kSampleRate);
+    m_g = portable::tan(std::numbers::pi * cutoff / kSampleRate);
     m_k = 1.0 / std::max(q, 0.05);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "portablemath.h"
 #include "soundconstants.h"
 
 #include <cmath>
@@ -24,7 +25,7 @@ inline double envelope(double t, double attack, double decay)
     if (t < attack) {
         return t / attack;
     }
-    return std::exp(-(t - attack) / decay);
+    return portable::exp(-(t - attack) / decay);
 }
 
 // Raised-cosine fade over [start, start + length], 0 before and 1 after.
@@ -36,7 +37,7 @@ inline double fadeIn(double t, double start, double length)
     if (t >= start + length) {
         return 1.0;
     }
-    return 0.5 - 0.5 * std::cos(std::numbers::pi * (t - start) / length);
+    return 0.5 - 0.5 * portable::cos(std::numbers::pi * (t - start) / length);
 }
 
 inline double wrap(double phase)
@@ -60,7 +61,7 @@ inline double saw(double phase, double increment)
 
 inline double softClip(double value, double drive)
 {
-    return std::tanh(value * drive) / std::tanh(drive);
+    return portable::tanh(value * drive) / portable::tanh(drive);
 }
 
 } // namespace synth
