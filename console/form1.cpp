@@ -129,7 +129,9 @@ void Form1::createWindow()
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/laser.ico")));
+    QIcon icon(QStringLiteral(":/icons/laser.ico"));
+    icon.addFile(QStringLiteral(":/icons/laser-256.png"));
+    setWindowIcon(icon);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(430, 244);

@@ -9,7 +9,7 @@ Picture::Picture(const QString &resource, const QRect &geometry, QWidget *parent
     setGeometry(geometry);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_pixmap = scaledFor(devicePixelRatioF());
+    m_pixmap = scaled(m_image, size(), devicePixelRatioF());
 }
 
 // Scaled once per pixel ratio rather than on every paint; each direction on
@@ -19,16 +19,16 @@ void Picture::paintEvent(QPaintEvent *)
 {
     const qreal ratio = devicePixelRatioF();
     if (m_pixmap.devicePixelRatio() != ratio)
-        m_pixmap = scaledFor(ratio);
+        m_pixmap = scaled(m_image, size(), ratio);
     QPainter painter(this);
     painter.drawPixmap(0, 0, m_pixmap);
 }
 
-QPixmap Picture::scaledFor(qreal ratio) const
+QPixmap Picture::scaled(const QImage &image, const QSize &size, qreal ratio)
 {
-    const QSize pixels = (QSizeF(size()) * ratio).toSize();
+    const QSize pixels = (QSizeF(size) * ratio).toSize();
     QPixmap pixmap =
-        QPixmap::fromImage(m_image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        QPixmap::fromImage(image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     pixmap.setDevicePixelRatio(ratio);
     return pixmap;
 }

@@ -17,12 +17,13 @@ public:
     // The picture as last drawn: the rectangle's size times the device pixel ratio.
     const QPixmap &pixmap() const { return m_pixmap; }
 
+    // image scaled smoothly to size (in device-independent pixels) at ratio.
+    static QPixmap scaled(const QImage &image, const QSize &size, qreal ratio);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QPixmap scaledFor(qreal ratio) const;
-
     const QImage m_image;
     QPixmap m_pixmap;
 };

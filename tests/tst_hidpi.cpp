@@ -4,6 +4,7 @@
 #include "x11windows.h"
 
 #include <QGuiApplication>
+#include <QPainter>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
@@ -23,8 +24,12 @@ private slots:
     void unscaledConsoleIsUnchanged();
     void consoleIsCrisp_data();
     void consoleIsCrisp();
+    void resultWindowIsCrisp_data();
+    void resultWindowIsCrisp();
 
 private:
+    void click(xcb_window_t window, const QPoint &at, double scale) const;
+    QList<QSize> iconSizes(xcb_window_t window) const;
     QImage consoleShot(const QProcessEnvironment &extra);
     QImage stableGrab(xcb_window_t window) const;
 
@@ -54,6 +59,22 @@ QImage background(double scale)
         .scaled((QSizeF(433, 249) * scale).toSize(), Qt::IgnoreAspectRatio,
                 Qt::SmoothTransformation)
         .convertToFormat(QImage::Format_RGB32);
+}
+
+// The result window's first frame of the fireball, as it should show on the
+// window's black at the given scale: from the sharper copy above scale 1.
+QImage fireballOnBlack(double scale)
+{
+    const QImage frame = scale > 1
+                             ? QImage(QStringLiteral(LASER_SOURCE_DIR "/assets/fireball-2x.png"))
+                                   .scaled((QSizeF(200, 282) * scale).toSize(),
+                                           Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                             : QImage(QStringLiteral(LASER_SOURCE_DIR "/assets/fireball.gif"));
+    QImage view((QSizeF(402, 213) * scale).toSize(), QImage::Format_RGB32);
+    view.fill(Qt::black);
+    QPainter painter(&view);
+    painter.drawImage((QPointF(208, -24) * scale).toPoint(), frame);
+    return view;
 }
 
 } // namespace
@@ -168,6 +189,69 @@ void tst_HiDpi::consoleIsCrisp()
     const double difference = meanDifference(back, m_unscaled, QRect(QPoint(), ConsoleSize));
     qInfo("mean difference from scale 1: %.2f", difference);
     QVERIFY2(difference < 12, qPrintable(QString::number(difference)));
+}
+
+void tst_HiDpi::click(xcb_window_t window, const QPoint &at, double scale) const
+{
+    const QPoint where = m_windows->geometry(window).topLeft() + (QPointF(at) * scale).toPoint();
+    runTool(QStringLiteral("xdotool"), {"mousemove", "--sync", QString::number(where.x()),
+                                        QString::number(where.y()), "click", "1"});
+}
+
+// The sizes a window offers a window manager or a dock for its icon.
+QList<QSize> tst_HiDpi::iconSizes(xcb_window_t window) const
+{
+    const QList<quint32> icon = m_properties->values(window, "_NET_WM_ICON");
+    QList<QSize> sizes;
+    for (qsizetype at = 0; at + 2 <= icon.size(); at += 2 + qsizetype(icon[at]) * icon[at + 1])
+        sizes.append(QSize(int(icon[at]), int(icon[at + 1])));
+    return sizes;
+}
+
+void tst_HiDpi::resultWindowIsCrisp_data()
+{
+    QTest::addColumn<double>("scale");
+    QTest::newRow("scale 1") << 1.0;
+    QTest::newRow("scale 1.5") << 1.5;
+    QTest::newRow("scale 2") << 2.0;
+}
+
+// Delay 1 and FIRE!, clicked where the controls are at this scale: the
+// fireball shows the sharper frame at the screen's pixel size (the very
+// frame at scale 1), and both windows offer large icons.
+void tst_HiDpi::resultWindowIsCrisp()
+{
+    QFETCH(double, scale);
+    QTemporaryDir temp;
+    ProgramRun program;
+    program.environment().insert("QT_SCALE_FACTOR", QString::number(scale));
+    program.start(temp.path());
+    const xcb_window_t console = m_windows->waitFor(ConsoleTitle, 15000);
+    QVERIFY(console);
+    QTest::qWait(300);
+    click(console, {16 + 12, 208 + 12}, scale);
+    runTool(QStringLiteral("xdotool"), {"key", "ctrl+a", "type", "1"});
+    click(console, {336 + 40, 208 + 12}, scale);
+    const xcb_window_t result = m_windows->waitFor(QStringLiteral("KABOOM!"), 10000);
+    QVERIFY2(result, "no result window");
+    const QImage shot = stableGrab(result);
+    QCOMPARE(shot.size(), (QSizeF(402, 213) * scale).toSize());
+
+    const QRect fire = scaled(QRect(260, 40, 100, 90), scale);
+    const double difference = meanDifference(shot, fireballOnBlack(scale), fire);
+    const double share = uniformBlockShare(shot, fire);
+    qInfo("fireball: mean difference %.2f, uniform 2x2 blocks %.3f", difference, share);
+    // Qt enlarges the 200-pixel frame smoothly, so it is not blocky, only
+    // blurred: it differs from the sharper frame by about 2 on average.
+    QVERIFY2(difference < 1.0, qPrintable(QString::number(difference)));
+    QVERIFY2(share < 0.3, qPrintable(QString::number(share)));
+
+    QVERIFY2(iconSizes(console).contains(QSize(256, 256)), "no 256-pixel console icon");
+    QVERIFY2(iconSizes(result).contains(QSize(64, 64)), "no 64-pixel result window icon");
+
+    m_windows->requestClose(result);
+    m_windows->requestClose(console);
+    program.verifyCleanEnd(temp.path());
 }
 
 QTEST_MAIN(tst_HiDpi)
