@@ -14,6 +14,7 @@ public:
     X11Properties();
 
     bool isValid() const { return m_connection != nullptr; }
+    xcb_connection_t *connection() const { return m_connection; }
     xcb_window_t root() const { return m_root; }
 
     xcb_atom_t atom(const char *name) const;
