@@ -4,6 +4,7 @@
 #include "failure.h"
 #include "fonts.h"
 #include "messagebox.h"
+#include "optionstyle.h"
 #include "picture.h"
 #include "player.h"
 #include "scratchfiles.h"
@@ -109,6 +110,7 @@ Form1::Form1(QWidget *parent)
     createCountdown();
     applyStacking();
     applyTabOrder();
+    applyAccessibleNames();
     connectHandlers();
     Form_Load();
 }
@@ -127,7 +129,9 @@ void Form1::createWindow()
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/laser.ico")));
+    QIcon icon(QStringLiteral(":/icons/laser.ico"));
+    icon.addFile(QStringLiteral(":/icons/laser-256.png"));
+    setWindowIcon(icon);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(430, 244);
@@ -170,8 +174,10 @@ void Form1::createOptions()
     BanRadio->setFont(pixelFont(QStringLiteral("System"), 13, true));
     setTextColor(BanRadio, Red);
     PenaltyBoxRadio->setChecked(true);
+    auto *look = new OptionStyle(this);
     // Tab enters the group at its selected button; the arrow keys move within it.
     for (QRadioButton *option : {PenaltyBoxRadio, KickRadio, BanRadio}) {
+        option->setStyle(look);
         option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
         connect(option, &QRadioButton::toggled, option, [option](bool checked) {
             option->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);
@@ -215,6 +221,32 @@ void Form1::applyTabOrder()
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
     PowerSlider->setFocus();
+}
+
+// What a screen reader says for each control. The headings above the inputs
+// are their buddies, which also labels each input with its heading.
+void Form1::applyAccessibleNames()
+{
+    PowerLabel->setBuddy(PowerSlider);
+    TargetLabel->setBuddy(TargetTextBox);
+    DelayLabel->setBuddy(DelayTextBox);
+
+    Image1->setAccessibleName(QStringLiteral("A satellite firing a laser at the Earth"));
+    PowerSlider->setAccessibleName(PowerLabel->text());
+    PowerSlider->setAccessibleDescription(PowerSlider->toolTip());
+    TargetTextBox->setAccessibleName(TargetLabel->text());
+    TargetTextBox->setAccessibleDescription(
+        QStringLiteral("Who the laser hits, up to 32 characters"));
+    DelayTextBox->setAccessibleName(DelayLabel->text());
+    DelayTextBox->setAccessibleDescription(
+        QStringLiteral("Seconds from FIRE! to the blast, 1 to 20"));
+    DelayUpDown->setAccessibleName(QStringLiteral("Delay spinner"));
+    DelayUpDown->setAccessibleDescription(
+        QStringLiteral("The Up and Down keys add or take away one second"));
+    ProgressBar1->setAccessibleName(QStringLiteral("Countdown"));
+    ProgressBar1->setAccessibleDescription(
+        QStringLiteral("Fills one step a second until the laser fires"));
+    FireButton->setAccessibleDescription(QStringLiteral("Starts the countdown"));
 }
 
 void Form1::connectHandlers()

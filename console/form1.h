@@ -76,6 +76,7 @@ private:
     void createCountdown();
     void applyStacking();
     void applyTabOrder();
+    void applyAccessibleNames();
     void connectHandlers();
 
     void Form_Load();

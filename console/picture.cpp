@@ -1,22 +1,34 @@
 #include "picture.h"
 
-#include <QImage>
 #include <QPainter>
 
 Picture::Picture(const QString &resource, const QRect &geometry, QWidget *parent)
     : QWidget(parent)
+    , m_image(resource)
 {
     setGeometry(geometry);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    // Scaled once here rather than on every paint; each direction on its own.
-    const QImage image(resource);
-    m_pixmap = QPixmap::fromImage(
-        image.scaled(geometry.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    m_pixmap = scaled(m_image, size(), devicePixelRatioF());
 }
 
+// Scaled once per pixel ratio rather than on every paint; each direction on
+// its own. The ratio is checked at each paint, as the window may have moved
+// to a screen of another scale.
 void Picture::paintEvent(QPaintEvent *)
 {
+    const qreal ratio = devicePixelRatioF();
+    if (m_pixmap.devicePixelRatio() != ratio)
+        m_pixmap = scaled(m_image, size(), ratio);
     QPainter painter(this);
     painter.drawPixmap(0, 0, m_pixmap);
+}
+
+QPixmap Picture::scaled(const QImage &image, const QSize &size, qreal ratio)
+{
+    const QSize pixels = (QSizeF(size) * ratio).toSize();
+    QPixmap pixmap =
+        QPixmap::fromImage(image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
 }

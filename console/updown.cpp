@@ -9,8 +9,8 @@
 UpDown::UpDown(QLineEdit *buddy, int minimum, int maximum, QWidget *parent)
     : QWidget(parent)
     , m_buddy(buddy)
-    , m_up(makeButton(Qt::UpArrow))
-    , m_down(makeButton(Qt::DownArrow))
+    , m_up(makeButton(Qt::UpArrow, QStringLiteral("Up")))
+    , m_down(makeButton(Qt::DownArrow, QStringLiteral("Down")))
     , m_minimum(minimum)
     , m_maximum(maximum)
     , m_value(minimum)
@@ -20,10 +20,12 @@ UpDown::UpDown(QLineEdit *buddy, int minimum, int maximum, QWidget *parent)
     connect(m_down, &QToolButton::clicked, this, [this] { stepBy(-1); });
 }
 
-QToolButton *UpDown::makeButton(Qt::ArrowType arrow)
+// The arrows show no text, so a screen reader needs their names.
+QToolButton *UpDown::makeButton(Qt::ArrowType arrow, const QString &name)
 {
     auto *button = new QToolButton(this);
     button->setArrowType(arrow);
+    button->setAccessibleName(name);
     button->setAutoRepeat(true);
     button->setFocusPolicy(Qt::NoFocus);
     return button;

@@ -28,7 +28,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
-    QToolButton *makeButton(Qt::ArrowType arrow);
+    QToolButton *makeButton(Qt::ArrowType arrow, const QString &name);
 
     QLineEdit *const m_buddy;
     QToolButton *const m_up;

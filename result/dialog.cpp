@@ -3,8 +3,10 @@
 #include "assetstore.h"
 #include "fonts.h"
 #include "form1.h"
+#include "picture.h"
 #include "player.h"
 #include "scratchfiles.h"
+#include "skiptaskbar.h"
 #include "verdict.h"
 
 #include <QIcon>
@@ -58,10 +60,14 @@ void Dialog::createWindow()
 {
     setObjectName(QStringLiteral("Dialog"));
     setWindowTitle(QStringLiteral("KABOOM!"));
-    setWindowIcon(QIcon(QStringLiteral(":/icons/fireball.ico")));
-    // A tool window gets no taskbar entry; the hints leave the close box as the only button.
+    QIcon icon(QStringLiteral(":/icons/fireball.ico"));
+    icon.addFile(QStringLiteral(":/icons/fireball-64.png"));
+    setWindowIcon(icon);
+    // The hints leave the close box as the only button. A tool window alone
+    // still gets a taskbar entry from many taskbars on X11.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
+    new SkipTaskbar(this);
     // Qt takes tool windows out of the last-window count; this one must keep the program alive.
     setAttribute(Qt::WA_QuitOnClose);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -93,9 +99,10 @@ void Dialog::createPicture()
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(208, -24, 200, 282);
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // QPixmap reads the first frame only, which is all the window ever shows.
-    Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/fireball.gif")));
+    showFireball(devicePixelRatioF());
     Image1->installEventFilter(this);
+    Image1->setAccessibleName(QStringLiteral("Fireball"));
+    Image1->setAccessibleDescription(QStringLiteral("A click plays a jungle call"));
 }
 
 void Dialog::createButton()
@@ -120,6 +127,12 @@ void Dialog::Form_Load()
     PunishLabel->setText(verdict.punish);
     DedLabel->setText(verdict.ded);
     DetailsLabel->setText(verdict.details);
+
+    // The focus opens on OK: a screen reader finds the verdict there and on the window.
+    const QString lines =
+        QStringList{verdict.target, verdict.ded, verdict.details, verdict.punish}.join(u'\n');
+    setAccessibleDescription(lines);
+    OKButton->setAccessibleDescription(lines);
 }
 
 void Dialog::PlayJungleAudio()
@@ -127,8 +140,23 @@ void Dialog::PlayJungleAudio()
     sound::play(JungleSoundPath);
 }
 
+// QPixmap reads the first frame only, which is all the window ever shows. A
+// denser screen gets the sharper copy of that frame, at the same size.
+void Dialog::showFireball(qreal ratio)
+{
+    if (ratio > 1)
+        Image1->setPixmap(Picture::scaled(QImage(QStringLiteral(":/pictures/fireball-2x.png")),
+                                          Image1->size(), ratio));
+    else
+        Image1->setPixmap(QPixmap(QStringLiteral(":/pictures/fireball.gif")));
+}
+
 void Dialog::paintEvent(QPaintEvent *)
 {
+    // The window may have moved to a screen of another scale.
+    const qreal ratio = qMax(devicePixelRatioF(), qreal(1));
+    if (Image1->pixmap().devicePixelRatio() != ratio)
+        showFireball(ratio);
     // Painted rather than set in the palette, so the button keeps its standard colours.
     QPainter(this).fillRect(rect(), Qt::black);
 }

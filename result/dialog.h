@@ -40,6 +40,7 @@ private:
     void createLabels();
     void createPicture();
     void createButton();
+    void showFireball(qreal ratio);
 
     void Image1_Click();
     void OKButton_Click();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "x11properties.h"
+
 #include <QGuiApplication>
 #include <QRect>
 #include <QString>
@@ -9,10 +11,8 @@
 // Finds another program's top-level windows on the X server the test runs on,
 // and asks them to close the way a window manager's close box does: with a
 // WM_DELETE_WINDOW client message, not by destroying the window.
-class X11Windows {
+class X11Windows : public X11Properties {
 public:
-    X11Windows();
-
     // A mapped window whose WM_NAME is title, or 0.
     xcb_window_t find(const QString &title) const;
     // Waits up to timeoutMs for find() to succeed.
@@ -21,9 +21,5 @@ public:
     void requestClose(xcb_window_t window) const;
 
 private:
-    xcb_atom_t atom(const char *name) const;
     xcb_window_t search(xcb_window_t parent, const QByteArray &title) const;
-
-    xcb_connection_t *m_connection = nullptr;
-    xcb_window_t m_root = 0;
 };
