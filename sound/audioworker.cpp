@@ -76,9 +76,11 @@ QByteArray readRegularFile(const QString &path)
     return bytes;
 }
 
+// Never destroyed: a thread left behind at the end of the process may still
+// reach for it while static objects are being torn down.
 const QByteArray &alertTone()
 {
-    static const QByteArray tone = sound::alertToneWav();
+    static const QByteArray &tone = *new QByteArray(sound::alertToneWav());
     return tone;
 }
 

@@ -1,8 +1,10 @@
 #include "alerttone.h"
 #include "assetstore.h"
 #include "audiooutput.h"
+#include "levelwav.h"
 #include "player.h"
 #include "scratchfiles.h"
+#include "soundstream.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -38,6 +40,9 @@ private slots:
     void unplayableGivesAlertTone_data();
     void unplayableGivesAlertTone();
     void embeddedSoundPlaysWhole();
+    void idleDeviceClosesAndOpensAgain();
+    void skipStartsPartWay_data();
+    void skipStartsPartWay();
     void noDeviceReturnsAtOnce_data();
     void noDeviceReturnsAtOnce();
 
@@ -48,6 +53,7 @@ private:
     };
 
     void startRecording();
+    Recording readRecording();
     Recording stopRecording();
     QString writeWav(const QString &name, quint8 level, int frames);
     static qint64 find(const Recording &recording, qint64 from, bool (*match)(qint16));
@@ -119,8 +125,14 @@ void tst_Player::startRecording()
 
 tst_Player::Recording tst_Player::stopRecording()
 {
-    AudioOutput &output = AudioOutput::instance();
-    output.close();
+    AudioOutput::instance().close();
+    return readRecording();
+}
+
+// What the disk driver wrote up to the device's last closing.
+tst_Player::Recording tst_Player::readRecording()
+{
+    const AudioOutput &output = AudioOutput::instance();
     Recording recording;
     QFile file(m_streamFile);
     if (!file.open(QIODevice::ReadOnly))
@@ -316,6 +328,76 @@ void tst_Player::embeddedSoundPlaysWhole()
     const double expected = double(last - first) * rate / 22050;
     QVERIFY2(qAbs(double(end - start) - expected) <= 16,
              qPrintable(u"%1 frames, expected %2"_s.arg(end - start).arg(expected)));
+}
+
+// After a second of silence the device closes, so that a sound server or the
+// hardware can idle; the next sound opens it again and starts within a buffer.
+// The disk driver starts its file afresh at every opening.
+void tst_Player::idleDeviceClosesAndOpensAgain()
+{
+    const QString blip = writeWav(u"blip.wav"_s, 200, 22050 / 10);
+    AudioOutput &output = AudioOutput::instance();
+    startRecording();
+    sound::play(blip);
+    QElapsedTimer clock;
+    clock.start();
+    while (output.isOpen() && clock.elapsed() < 5000)
+        QTest::qWait(10);
+    const qint64 closedAfter = clock.elapsed();
+    QVERIFY2(closedAfter > 900 && closedAfter < 3000, qPrintable(QString::number(closedAfter)));
+    const Recording idle = readRecording();
+    qint64 last = qint64(idle.frames.size()) - 1;
+    while (last >= 0 && !loud(idle.frames[size_t(last)]))
+        --last;
+    const int rate = output.format().frequency;
+    QVERIFY(last > 0);
+    const double silentMs = 1000.0 * double(qint64(idle.frames.size()) - last) / rate;
+    QVERIFY2(silentMs >= 1000 && silentMs < 2500, qPrintable(QString::number(silentMs)));
+
+    sound::play(blip);
+    QTest::qWait(300);
+    QVERIFY(output.isOpen());
+    const Recording again = stopRecording();
+    const qint64 start = find(again, 0, loud);
+    QVERIFY(start >= 0);
+    QVERIFY2(boundMs(start, again.offset) <= 30,
+             qPrintable(QString::number(boundMs(start, again.offset))));
+}
+
+void tst_Player::skipStartsPartWay_data()
+{
+    QTest::addColumn<double>("seconds");
+    QTest::addColumn<double>("highMs");
+    QTest::addColumn<double>("lowMs");
+
+    QTest::newRow("nothing skipped") << 0.0 << 1000.0 << 1000.0;
+    QTest::newRow("into the first half") << 0.25 << 750.0 << 1000.0;
+    QTest::newRow("into the second half") << 1.5 << 0.0 << 500.0;
+    QTest::newRow("past the end") << 3.0 << 0.0 << 0.0;
+}
+
+// A sound started late begins where it would be by then, and ends on time.
+void tst_Player::skipStartsPartWay()
+{
+    QFETCH(double, seconds);
+    QFETCH(double, highMs);
+    QFETCH(double, lowMs);
+
+    const auto sound =
+        SoundStream::fromWav(levelWav({{200, 22050}, {60, 22050}}), AUDIO_S16SYS, 1, 44100);
+    QVERIFY(sound);
+    QCOMPARE(sound->skip(seconds), highMs + lowMs > 0);
+    std::vector<qint16> piece(512);
+    qint64 high = 0, low = 0;
+    for (;;) {
+        const int got = sound->read(reinterpret_cast<unsigned char *>(piece.data()), 1024);
+        high += std::count_if(piece.begin(), piece.begin() + got / 2, positive);
+        low += std::count_if(piece.begin(), piece.begin() + got / 2, negative);
+        if (got < 1024)
+            break;
+    }
+    QVERIFY2(qAbs(1000.0 * double(high) / 44100 - highMs) < 1, qPrintable(QString::number(high)));
+    QVERIFY2(qAbs(1000.0 * double(low) / 44100 - lowMs) < 1, qPrintable(QString::number(low)));
 }
 
 void tst_Player::noDeviceReturnsAtOnce_data()

@@ -1,5 +1,6 @@
 #include "assetstore.h"
 #include "audiooutput.h"
+#include "levelwav.h"
 #include "player.h"
 #include "pulseserver.h"
 #include "scratchfiles.h"
@@ -10,7 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QtEndian>
 
 #include <algorithm>
 #include <memory>
@@ -60,12 +60,6 @@ constexpr int Rate = 44100;
 // An 8-bit level as the device plays it: (level - 128) * 256, give or take rounding.
 constexpr qint16 High = (200 - 128) * 256;
 constexpr qint16 Low = (60 - 128) * 256;
-
-template <typename T> void append(QByteArray &bytes, T value)
-{
-    const T little = qToLittleEndian(value);
-    bytes.append(reinterpret_cast<const char *>(&little), sizeof little);
-}
 
 // Where a run of `run` frames near `level` starts, from `from` on; -1 when nowhere.
 qint64 findLevel(const std::vector<qint16> &heard, qint64 from, qint16 level, int run = 200)
@@ -136,25 +130,9 @@ void tst_SoundServer::cleanupTestCase()
         m_server->stop();
 }
 
-// An 8-bit mono WAV at 22050 Hz made of constant levels, each for some frames.
 QString tst_SoundServer::writeWav(const QString &name, const QList<QPair<quint8, int>> &parts)
 {
-    QByteArray samples;
-    for (const auto &[level, frames] : parts)
-        samples += QByteArray(frames, char(level));
-    QByteArray wav = "RIFF";
-    append<quint32>(wav, 36 + quint32(samples.size()));
-    wav += "WAVEfmt ";
-    append<quint32>(wav, 16);
-    for (quint16 v : {1, 1})
-        append<quint16>(wav, v);
-    for (quint32 v : {22050, 22050})
-        append<quint32>(wav, v);
-    for (quint16 v : {1, 8})
-        append<quint16>(wav, v);
-    wav += "data";
-    append<quint32>(wav, quint32(samples.size()));
-    wav += samples;
+    const QByteArray wav = levelWav(parts);
     const QString path = m_dir.filePath(name);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(wav) != wav.size())
