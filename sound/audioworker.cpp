@@ -99,7 +99,11 @@ void AudioWorker::run()
         const Requests requests = std::exchange(m_requests, {});
         const quint64 ticket = m_posted;
         lock.unlock();
-        serve(requests);
+        try {
+            serve(requests);
+        } catch (...) {
+            // Even running out of memory here only means silence.
+        }
         lock.lock();
         m_servedTicket = ticket;
         m_served.notify_all();

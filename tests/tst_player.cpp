@@ -1,10 +1,8 @@
 #include "alerttone.h"
 #include "assetstore.h"
 #include "audiooutput.h"
-#include "levelwav.h"
 #include "player.h"
 #include "scratchfiles.h"
-#include "soundstream.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -41,8 +39,6 @@ private slots:
     void unplayableGivesAlertTone();
     void embeddedSoundPlaysWhole();
     void idleDeviceClosesAndOpensAgain();
-    void skipStartsPartWay_data();
-    void skipStartsPartWay();
     void noDeviceReturnsAtOnce_data();
     void noDeviceReturnsAtOnce();
 
@@ -362,42 +358,6 @@ void tst_Player::idleDeviceClosesAndOpensAgain()
     QVERIFY(start >= 0);
     QVERIFY2(boundMs(start, again.offset) <= 30,
              qPrintable(QString::number(boundMs(start, again.offset))));
-}
-
-void tst_Player::skipStartsPartWay_data()
-{
-    QTest::addColumn<double>("seconds");
-    QTest::addColumn<double>("highMs");
-    QTest::addColumn<double>("lowMs");
-
-    QTest::newRow("nothing skipped") << 0.0 << 1000.0 << 1000.0;
-    QTest::newRow("into the first half") << 0.25 << 750.0 << 1000.0;
-    QTest::newRow("into the second half") << 1.5 << 0.0 << 500.0;
-    QTest::newRow("past the end") << 3.0 << 0.0 << 0.0;
-}
-
-// A sound started late begins where it would be by then, and ends on time.
-void tst_Player::skipStartsPartWay()
-{
-    QFETCH(double, seconds);
-    QFETCH(double, highMs);
-    QFETCH(double, lowMs);
-
-    const auto sound =
-        SoundStream::fromWav(levelWav({{200, 22050}, {60, 22050}}), AUDIO_S16SYS, 1, 44100);
-    QVERIFY(sound);
-    QCOMPARE(sound->skip(seconds), highMs + lowMs > 0);
-    std::vector<qint16> piece(512);
-    qint64 high = 0, low = 0;
-    for (;;) {
-        const int got = sound->read(reinterpret_cast<unsigned char *>(piece.data()), 1024);
-        high += std::count_if(piece.begin(), piece.begin() + got / 2, positive);
-        low += std::count_if(piece.begin(), piece.begin() + got / 2, negative);
-        if (got < 1024)
-            break;
-    }
-    QVERIFY2(qAbs(1000.0 * double(high) / 44100 - highMs) < 1, qPrintable(QString::number(high)));
-    QVERIFY2(qAbs(1000.0 * double(low) / 44100 - lowMs) < 1, qPrintable(QString::number(low)));
 }
 
 void tst_Player::noDeviceReturnsAtOnce_data()
