@@ -67,9 +67,8 @@ QString PulseServer::log()
     return m_service.log();
 }
 
-QProcessEnvironment PulseServer::clientEnvironment() const
+void PulseServer::addClientVariables(QProcessEnvironment &environment) const
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     const QString run = m_dir.filePath(QStringLiteral("run"));
     environment.insert(QStringLiteral("HOME"), m_dir.filePath(QStringLiteral("home")));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), run);
@@ -78,16 +77,21 @@ QProcessEnvironment PulseServer::clientEnvironment() const
     environment.insert(QStringLiteral("PULSE_CLIENTCONFIG"),
                        m_dir.filePath(QStringLiteral("client.conf")));
     environment.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("pulseaudio"));
+}
+
+QProcessEnvironment PulseServer::clientEnvironment() const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    addClientVariables(environment);
     return environment;
 }
 
 void PulseServer::useInThisProcess() const
 {
-    const QProcessEnvironment environment = clientEnvironment();
-    for (const char *name :
-         {"HOME", "XDG_RUNTIME_DIR", "PULSE_SERVER", "PULSE_CLIENTCONFIG", "SDL_AUDIODRIVER"}) {
-        qputenv(name, environment.value(QString::fromLatin1(name)).toLocal8Bit());
-    }
+    QProcessEnvironment environment;
+    addClientVariables(environment);
+    for (const QString &name : environment.keys())
+        qputenv(name.toLocal8Bit().constData(), environment.value(name).toLocal8Bit());
 }
 
 std::optional<QString> PulseServer::pactl(const QStringList &arguments) const

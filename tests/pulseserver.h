@@ -29,7 +29,8 @@ public:
     QString log();
 
     // What a client needs to reach this server and no other, SDL's driver
-    // choice included.
+    // choice included: added to an environment, or this process's own.
+    void addClientVariables(QProcessEnvironment &environment) const;
     QProcessEnvironment clientEnvironment() const;
     // Sets the same variables in this process, before SDL's audio starts.
     void useInThisProcess() const;

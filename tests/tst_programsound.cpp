@@ -98,7 +98,7 @@ void tst_ProgramSound::cleanupTestCase()
 xcb_window_t tst_ProgramSound::startProgram(const QString &temp, const QString &delay)
 {
     m_program = std::make_unique<ProgramRun>();
-    m_program->environment() = m_server->clientEnvironment();
+    m_server->addClientVariables(m_program->environment());
     m_program->start(temp);
     const xcb_window_t console = m_x11->waitFor(ConsoleTitle, 15000);
     if (!console)
