@@ -242,6 +242,9 @@ bool AudioWorker::initialise()
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
     m_initialised = true;
+    // SDL builds its resampler's filter with the first stream that resamples;
+    // done here, it is out of the way of the first sound.
+    SDL_FreeAudioStream(SDL_NewAudioStream(AUDIO_U8, 1, 22050, AUDIO_S16SYS, 1, RequestedRate));
     const char *driver = SDL_GetCurrentAudioDriver();
     if (driver && std::strcmp(driver, "alsa") == 0)
         silenceAlsa();
