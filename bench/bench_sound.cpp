@@ -1,6 +1,7 @@
 // Measures how soon a play call is heard, through SDL's disk driver: the delay
 // from a call to the countdown's first frame, and from a second call to the
-// switch to the boom, 20 calls each.
+// switch to the boom, 20 calls each; then, 8 times, from a call to the first
+// frame when the device has closed itself after idling and opens again.
 //
 // A delay runs from the call until the device callback that hands the sound's
 // first frame over has returned. Which callback that was is found by the
@@ -29,6 +30,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr int Calls = 20;
+constexpr int ReopenCalls = 8;
 
 struct Call {
     Clock::time_point called;
@@ -86,6 +88,43 @@ void printFigures(const char *what, std::vector<double> values)
                 values[values.size() / 2], values.back(), values.size());
 }
 
+std::vector<qint16> readStream(const QString &path);
+
+// The delay of a call whose sound starts at `at` in the stream, the device
+// having handed `handed` frames over when it was made.
+double delayMs(const Call &call, qint64 handed, qint64 at, const AudioOutput::Format &format)
+{
+    // Later buffers follow the first one at the device's pace.
+    return ms(call.handedOver - call.called) + 1000.0 *
+                                                   double((at - handed) / format.bufferFrames) *
+                                                   format.bufferFrames / format.frequency;
+}
+
+// Each call on a recording of its own: the disk driver starts its file afresh
+// whenever the device opens.
+std::vector<double> reopenDelays(const QString &streamPath, const QString &path,
+                                 const std::vector<qint16> &sound, std::vector<double> &callTimes)
+{
+    AudioOutput &output = AudioOutput::instance();
+    std::vector<double> delays;
+    for (int i = 0; i < ReopenCalls; ++i) {
+        output.ensureOpen();
+        while (output.isOpen())
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const Call call = timedPlay(path);
+        std::this_thread::sleep_for(std::chrono::milliseconds(150 + 13 * i % 29));
+        const AudioOutput::Format format = output.format();
+        output.close();
+        callTimes.push_back(ms(call.returned - call.called));
+        const std::vector<qint16> stream = readStream(streamPath);
+        const qint64 offset = qint64(stream.size()) - qint64(output.framesDelivered());
+        const qint64 at = findFirst(stream, offset, sound);
+        if (at >= 0)
+            delays.push_back(delayMs(call, offset, at, format));
+    }
+    return delays;
+}
+
 std::vector<qint16> readStream(const QString &path)
 {
     QFile file(path);
@@ -114,7 +153,7 @@ int main()
 
     AudioOutput &output = AudioOutput::instance();
     if (!output.ensureOpen()) {
-        std::fprintf(stderr, "the disk audio driver did not open: %s\n", SDL_GetError());
+        std::fprintf(stderr, "the disk audio driver did not open\n");
         return 1;
     }
     const AudioOutput::Format format = output.format();
@@ -147,17 +186,15 @@ int main()
         for (const Call &call : calls) {
             callTimes.push_back(ms(call.returned - call.called));
             const qint64 handed = offset + call.deliveredBefore;
-            qint64 at = findFirst(stream, handed, sound);
-            if (at < 0)
-                continue;
-            // Later buffers follow the first one at the device's pace.
-            delays.push_back(ms(call.handedOver - call.called) +
-                             1000.0 * double((at - handed) / format.bufferFrames) *
-                                 format.bufferFrames / format.frequency);
+            const qint64 at = findFirst(stream, handed, sound);
+            if (at >= 0)
+                delays.push_back(delayMs(call, handed, at, format));
         }
     };
     measure(starts, countdownFrames, startDelays);
     measure(switches, boomFrames, switchDelays);
+    const std::vector<double> reopened =
+        reopenDelays(streamPath, countdown, countdownFrames, callTimes);
 
     std::printf("device: %d Hz, %d channel(s), %d-frame buffers (%.1f ms)\n", format.frequency,
                 format.channels, format.bufferFrames,
@@ -167,5 +204,9 @@ int main()
                 leadInMs(countdownFrames, format), leadInMs(boomFrames, format));
     printFigures("call to the first sample", startDelays);
     printFigures("second call to the switch", switchDelays);
-    return startDelays.size() == Calls && switchDelays.size() == Calls ? 0 : 1;
+    printFigures("call to the first sample, idle device", reopened);
+    return startDelays.size() == Calls && switchDelays.size() == Calls &&
+                   reopened.size() == ReopenCalls
+               ? 0
+               : 1;
 }

@@ -1,63 +1,57 @@
 #pragma once
 
-#include <QByteArray>
+#include "audioworker.h"
 
-#include <atomic>
 #include <chrono>
 #include <memory>
+#include <thread>
 
-class SoundStream;
-
-// The program's one SDL audio device. It is opened on first use and then runs
-// without pause, playing silence between sounds, so that starting a sound only
-// swaps the stream its callback reads from: the switch is heard within one
-// small device buffer. Without a device everything here is silent and cheap.
+// The program's one SDL audio device, driven from a thread of its own so that
+// no call here waits on the sound service. A play call leaves the sound with
+// that thread and returns; the sound starts within one small device buffer of
+// the device being ready. Without a device everything here is silent.
 class AudioOutput {
 public:
-    struct Format {
-        int frequency = 0;
-        int channels = 0;
-        int sdlFormat = 0;
-        int bufferFrames = 0;
-    };
+    using Format = AudioFormat;
+
+    // At the end of the process the device gets this long to close; a stalled
+    // sound server cannot hold the program's exit any longer.
+    static constexpr auto ExitWait = std::chrono::milliseconds(400);
 
     static AudioOutput &instance();
     ~AudioOutput();
     AudioOutput(const AudioOutput &) = delete;
     AudioOutput &operator=(const AudioOutput &) = delete;
 
-    // True when a device is open. Opens one when none is and the last failed
-    // attempt is old enough; a missing audio driver is not tried again.
+    // Starts the WAV file at path, cutting off what was playing; a file that
+    // cannot be played gives the alert tone. Never waits: even the file is
+    // read on the audio thread.
+    void playFile(const QString &path);
+
+    // Closes the device and the audio thread, waiting at most the time given.
+    // False when the thread is still stuck in the sound service: it is then
+    // left behind, and nothing here plays until it has come out and finished.
+    bool shutdown(std::chrono::milliseconds wait = ExitWait);
+
+    // For tests and measurements, never the interface thread: they wait.
+    // True when a device is open, opening one if none is.
     bool ensureOpen();
-
-    // Starts the WAV file's samples at once, cutting off what was playing.
-    // False, with nothing changed, when the bytes are not a playable WAV.
-    bool playWav(const QByteArray &wav);
-
     // Stops the device and shuts SDL down; the next use starts both afresh.
     void close();
+    // Whether the device is open now (it closes itself when idle).
+    bool isOpen() const;
 
     // Frames the callback has handed to the device since it was last opened.
-    quint64 framesDelivered() const { return m_framesDelivered.load(std::memory_order_acquire); }
-    Format format() const { return m_format; }
+    quint64 framesDelivered() const { return m_worker ? m_worker->framesDelivered() : 0; }
+    Format format() const { return m_worker ? m_worker->format() : Format(); }
 
 private:
     AudioOutput() = default;
+    AudioWorker *worker();
 
-    bool initialise();
-    bool openDevice();
-    void start(std::unique_ptr<SoundStream> sound);
-    static void fill(void *userdata, unsigned char *stream, int length);
-
-    bool m_initialised = false;
-    bool m_driverMissing = false;
-    unsigned m_device = 0;
-    std::chrono::steady_clock::time_point m_nextAttempt;
-    Format m_format;
-    int m_frameBytes = 1;
-    unsigned char m_silence = 0;
-
-    // Read by the callback under SDL's device lock.
-    std::unique_ptr<SoundStream> m_sound;
-    std::atomic<quint64> m_framesDelivered{0};
+    // Shared with the thread, which may outlive this object when abandoned.
+    std::shared_ptr<AudioWorker> m_worker;
+    std::thread m_thread;
+    bool m_abandoned = false;
+    quint64 m_shutdownTicket = 0;
 };

@@ -22,15 +22,15 @@ std::unique_ptr<SoundStream> SoundStream::fromWav(const QByteArray &wav, SDL_Aud
     SDL_AudioSpec spec = {};
     if (!SDL_LoadWAV_RW(source, 1, &spec, &sound->m_samples, &sound->m_length) || spec.freq <= 0)
         return nullptr;
-    const Uint32 frameBytes =
-        std::max(1u, Uint32(SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels));
-    sound->m_length -= sound->m_length % frameBytes;
-    sound->m_chunk = frameBytes * ChunkFrames;
+    sound->m_frameBytes = std::max(1u, Uint32(SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels));
+    sound->m_length -= sound->m_length % sound->m_frameBytes;
+    sound->m_chunk = sound->m_frameBytes * ChunkFrames;
     sound->m_silence.reset(new Uint8[sound->m_chunk]);
     std::fill_n(sound->m_silence.get(), sound->m_chunk, spec.silence);
-    const qint64 outputFrameBytes = SDL_AUDIO_BITSIZE(format) / 8 * channels;
-    sound->m_outputLeft =
-        qint64(sound->m_length / frameBytes) * frequency / spec.freq * outputFrameBytes;
+    sound->m_rate = spec.freq;
+    sound->m_outputFrameBytes = SDL_AUDIO_BITSIZE(format) / 8 * channels;
+    sound->m_outputRate = frequency;
+    sound->m_outputLeft = sound->outputBytes(sound->m_length / sound->m_frameBytes);
     sound->m_stream = SDL_NewAudioStream(spec.format, spec.channels, spec.freq, format,
                                          Uint8(channels), frequency);
     if (!sound->m_stream)
@@ -59,6 +59,20 @@ int SoundStream::read(unsigned char *out, int length)
     }
     m_outputLeft -= filled;
     return filled;
+}
+
+bool SoundStream::skip(double seconds)
+{
+    const Uint32 frames = m_length / m_frameBytes;
+    const Uint32 skipped = Uint32(std::clamp(seconds * m_rate, 0.0, double(frames)));
+    m_consumed = skipped * m_frameBytes;
+    m_outputLeft = outputBytes(frames - skipped);
+    return m_outputLeft > 0;
+}
+
+qint64 SoundStream::outputBytes(Uint32 sourceFrames) const
+{
+    return qint64(sourceFrames) * m_outputRate / m_rate * m_outputFrameBytes;
 }
 
 // False when nothing more can be put into the stream.

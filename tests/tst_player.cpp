@@ -38,6 +38,7 @@ private slots:
     void unplayableGivesAlertTone_data();
     void unplayableGivesAlertTone();
     void embeddedSoundPlaysWhole();
+    void idleDeviceClosesAndOpensAgain();
     void noDeviceReturnsAtOnce_data();
     void noDeviceReturnsAtOnce();
 
@@ -48,6 +49,7 @@ private:
     };
 
     void startRecording();
+    Recording readRecording();
     Recording stopRecording();
     QString writeWav(const QString &name, quint8 level, int frames);
     static qint64 find(const Recording &recording, qint64 from, bool (*match)(qint16));
@@ -119,8 +121,14 @@ void tst_Player::startRecording()
 
 tst_Player::Recording tst_Player::stopRecording()
 {
-    AudioOutput &output = AudioOutput::instance();
-    output.close();
+    AudioOutput::instance().close();
+    return readRecording();
+}
+
+// What the disk driver wrote up to the device's last closing.
+tst_Player::Recording tst_Player::readRecording()
+{
+    const AudioOutput &output = AudioOutput::instance();
     Recording recording;
     QFile file(m_streamFile);
     if (!file.open(QIODevice::ReadOnly))
@@ -318,6 +326,40 @@ void tst_Player::embeddedSoundPlaysWhole()
              qPrintable(u"%1 frames, expected %2"_s.arg(end - start).arg(expected)));
 }
 
+// After a second of silence the device closes, so that a sound server or the
+// hardware can idle; the next sound opens it again and starts within a buffer.
+// The disk driver starts its file afresh at every opening.
+void tst_Player::idleDeviceClosesAndOpensAgain()
+{
+    const QString blip = writeWav(u"blip.wav"_s, 200, 22050 / 10);
+    AudioOutput &output = AudioOutput::instance();
+    startRecording();
+    sound::play(blip);
+    QElapsedTimer clock;
+    clock.start();
+    while (output.isOpen() && clock.elapsed() < 5000)
+        QTest::qWait(10);
+    const qint64 closedAfter = clock.elapsed();
+    QVERIFY2(closedAfter > 900 && closedAfter < 3000, qPrintable(QString::number(closedAfter)));
+    const Recording idle = readRecording();
+    qint64 last = qint64(idle.frames.size()) - 1;
+    while (last >= 0 && !loud(idle.frames[size_t(last)]))
+        --last;
+    const int rate = output.format().frequency;
+    QVERIFY(last > 0);
+    const double silentMs = 1000.0 * double(qint64(idle.frames.size()) - last) / rate;
+    QVERIFY2(silentMs >= 1000 && silentMs < 2500, qPrintable(QString::number(silentMs)));
+
+    sound::play(blip);
+    QTest::qWait(300);
+    QVERIFY(output.isOpen());
+    const Recording again = stopRecording();
+    const qint64 start = find(again, 0, loud);
+    QVERIFY(start >= 0);
+    QVERIFY2(boundMs(start, again.offset) <= 30,
+             qPrintable(QString::number(boundMs(start, again.offset))));
+}
+
 void tst_Player::noDeviceReturnsAtOnce_data()
 {
     QTest::addColumn<QByteArray>("driver");
@@ -356,11 +398,13 @@ void tst_Player::noDeviceReturnsAtOnce()
         sound::play(i % 2 ? missing : sound);
         microseconds << clock.nsecsElapsed() / 1000;
     }
+    // The device is tried on the audio thread: wait for it before looking.
+    const bool opened = output.ensureOpen();
     ::dup2(savedStderr, 2);
     ::close(savedStderr);
     ::close(errorFile);
 
-    if (output.ensureOpen())
+    if (opened)
         QSKIP("a sound device is present");
     QCOMPARE(played.size(), 20);
     QVERIFY2(microseconds.first() < 100000, qPrintable(QString::number(microseconds.first())));

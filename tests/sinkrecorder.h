@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+
+#include <vector>
+
+class PulseServer;
+
+// What a PulseServer's sink plays, recorded from its monitor with parec as
+// 16-bit mono at 44.1 kHz, in fragments of 5 ms, so that the count of frames
+// received tells how far the sink has played to within a few milliseconds.
+class SinkRecorder {
+public:
+    ~SinkRecorder();
+
+    // Starts parec and waits until the sink runs at the recorder's latency.
+    bool start(const PulseServer &server);
+    // Frames received so far.
+    qint64 frames();
+    // Everything received so far.
+    std::vector<qint16> heard();
+    void stop();
+    bool isRunning() const { return m_parec.state() == QProcess::Running; }
+
+private:
+    void take();
+
+    QProcess m_parec;
+    QByteArray m_data;
+};
