@@ -19,7 +19,7 @@ echo "--- firing ---"
 QT_QPA_PLATFORM=offscreen "$bench/bench_firing" | tee -a "$log"
 echo "--- sound (SDL disk driver) ---"
 "$bench/bench_sound" | tee "$log.sound"
-sed -n 's/^\(play call returns\|call to the first sample\|second call to the switch\) *median *\([0-9.]*\) ms *max *\([0-9.]*\) ms.*/row: sound: \1 | median \2 ms | max \3 ms/p' \
+sed -n 's/^\(play call returns\|call to the first sample\|second call to the switch\|call to the first sample, idle device\) *median *\([0-9.]*\) ms *max *\([0-9.]*\) ms.*/row: sound: \1 | median \2 ms | max \3 ms/p' \
     "$log.sound" >>"$log"
 rm -f "$log.sound"
 
