@@ -316,6 +316,10 @@ void Form1::PlayBoomAudio()
 
 void Form1::FireButton_Click()
 {
+    // Whatever brought the click here, a delay that fails the check is never launched.
+    const std::optional<double> delay = settings::wholePart(DelayTextBox->text());
+    if (!delay || *delay < 1 || *delay > 20)
+        return;
     ProgressBar1->setValue(0);
     ProgressBar1->setMaximum(int(float(settings::toNumber(DelayTextBox->text()).value_or(1))));
     Timer1->setEnabled(true);

@@ -44,6 +44,8 @@ private slots:
     void countdown();
     void delayConvertsAsAccepted_data();
     void delayConvertsAsAccepted();
+    void failingDelayIsNeverLaunched_data();
+    void failingDelayIsNeverLaunched();
     void closeDuringCountdown();
     void closeDuringLockedWait();
     void secondLaunchKeepsOpenVerdict();
@@ -202,6 +204,38 @@ void tst_Firing::delayConvertsAsAccepted()
     fire();
     QCOMPARE(m_form->ProgressBar1->maximum(), maximum);
     QCOMPARE(m_form->NewsLabel->text().contains(" after " + delay + " seconds."), true);
+}
+
+void tst_Firing::failingDelayIsNeverLaunched_data()
+{
+    QTest::addColumn<QString>("delay");
+    QTest::newRow("above twenty") << "99";
+    QTest::newRow("not a number") << "a";
+    QTest::newRow("empty") << "";
+    QTest::newRow("zero") << "0";
+    QTest::newRow("below one") << ".5";
+}
+
+// However a click reaches FIRE! while the box holds a delay that fails the
+// check (the check not yet done), nothing is launched with it.
+void tst_Firing::failingDelayIsNeverLaunched()
+{
+    QFETCH(QString, delay);
+    {
+        const QSignalBlocker unchecked(m_form->DelayTextBox);
+        m_form->DelayTextBox->setText(delay);
+    }
+    const Snapshot before = snapshot();
+    fire();
+    const Snapshot after = snapshot();
+    QCOMPARE(after.maximum, before.maximum);
+    QVERIFY(!after.ticking);
+    QVERIFY(after.window);
+    QCOMPARE(after.inputs, QList<bool>(8, true));
+    QCOMPARE(after.cursor, Qt::ArrowCursor);
+    QCOMPARE(after.action, before.action);
+    QVERIFY(m_played.isEmpty());
+    QVERIFY(m_clock.elapsed() < 1000);
 }
 
 // Closing the console after the wait ends its countdown: the timer goes with
