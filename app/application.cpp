@@ -1,10 +1,8 @@
 #include "application.h"
 
-#include "dialog.h"
-#include "dialoghost.h"
 #include "failurebox.h"
 #include "fonts.h"
-#include "form1.h"
+#include "launcher.h"
 #include "signalclose.h"
 
 #include <QApplication>
@@ -56,9 +54,7 @@ int runApplication(int argc, char *argv[])
     installFailureBox();
     SignalClose signalClose;
 
-    Form1 console;
-    DialogHost results(console);
-    QObject::connect(&console, &Form1::resultRequested, &results, &DialogHost::Show);
-    console.show();
+    Launcher launcher;
+    launcher.show();
     return app.exec();
 }

@@ -383,14 +383,17 @@ void Form1::WaitSeconds(float seconds)
 
 // A close request during the locked wait would destroy the window under the
 // handler that is still waiting; it is carried out once the wait returns.
-// A closed console takes its countdown with it.
+// A closed console takes its countdown with it, and at once when the close
+// is held back, so no boom and no result window come from a console that is
+// being closed.
 void Form1::closeEvent(QCloseEvent *event)
 {
+    Timer1->setEnabled(false);
     if (m_waiting) {
         m_closeDeferred = true;
         event->ignore();
+        emit closeDeferred();
         return;
     }
-    Timer1->setEnabled(false);
     event->accept();
 }

@@ -48,6 +48,8 @@ private slots:
     void failingDelayIsNeverLaunched();
     void closeDuringCountdown();
     void closeDuringLockedWait();
+    void closeInWaitEndsCountdownAtOnce_data();
+    void closeInWaitEndsCountdownAtOnce();
     void secondLaunchKeepsOpenVerdict();
 
 private:
@@ -270,6 +272,38 @@ void tst_Firing::closeDuringLockedWait()
     QVERIFY(!m_form->isVisible());
     QVERIFY(!m_form->Timer1->isTicking());
     QTest::qWait(1500);
+    QCOMPARE(results.count(), 0);
+    QCOMPARE(m_played, QStringList{m_form->CountdownSoundPath});
+}
+
+void tst_Firing::closeInWaitEndsCountdownAtOnce_data()
+{
+    QTest::addColumn<int>("closeAt");
+    QTest::newRow("before the first tick") << 500;
+    QTest::newRow("after the full bar, before the boom tick") << 1500;
+}
+
+// With delay 1 the boom tick falls inside the locked wait. A close request
+// before it ends the countdown at once, although the close itself waits for
+// the handler: no boom, no result window opening inside the wait. The
+// console tells that it holds a close back, so the program can close the
+// rest.
+void tst_Firing::closeInWaitEndsCountdownAtOnce()
+{
+    QFETCH(int, closeAt);
+    m_form->DelayTextBox->setText("1");
+    QSignalSpy results(m_form.get(), &Form1::resultRequested);
+    QSignalSpy deferred(m_form.get(), &Form1::closeDeferred);
+    bool tickingAfterRequest = true;
+    QTimer::singleShot(closeAt, this, [&] {
+        QVERIFY(!m_form->close());
+        tickingAfterRequest = m_form->Timer1->isTicking();
+    });
+    fire();
+    QVERIFY(!tickingAfterRequest);
+    QCOMPARE(deferred.count(), 1);
+    QVERIFY(!m_form->isVisible());
+    QTest::qWait(1200);
     QCOMPARE(results.count(), 0);
     QCOMPARE(m_played, QStringList{m_form->CountdownSoundPath});
 }
