@@ -15,6 +15,14 @@ X11Windows::X11Windows()
     m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
 }
 
+X11Windows::X11Windows(xcb_connection_t *connection)
+{
+    if (xcb_connection_has_error(connection))
+        return;
+    m_connection = connection;
+    m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+}
+
 xcb_atom_t X11Windows::atom(const char *name) const
 {
     xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(

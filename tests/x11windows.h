@@ -11,7 +11,11 @@
 // WM_DELETE_WINDOW client message, not by destroying the window.
 class X11Windows {
 public:
+    // Looks through the test's own connection to its X server.
     X11Windows();
+    // Looks through the connection given, which the caller keeps and closes;
+    // one with an error finds nothing.
+    explicit X11Windows(xcb_connection_t *connection);
 
     // A mapped window whose WM_NAME is title, or 0.
     xcb_window_t find(const QString &title) const;
