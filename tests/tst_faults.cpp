@@ -9,6 +9,8 @@
 
 #include <csignal>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // The real program on a real X server, met with what a hostile desktop
 // does: signals in every state of a firing, signals while a message is up,
@@ -27,6 +29,7 @@ private slots:
     void signalWithMessageUp();
     void inputWithOkWaitsForCheck_data();
     void inputWithOkWaitsForCheck();
+    void tempNotTextIsRefused();
 
 private:
     xcb_window_t startProgram(const QString &temp, const QString &recording = {});
@@ -264,6 +267,41 @@ void tst_Faults::inputWithOkWaitsForCheck()
     QVERIFY(!m_x11->find(QStringLiteral("KESTA")));
     m_x11->requestClose(console);
     m_program->verifyCleanEnd(temp.path());
+}
+
+// TEMP names a folder whose name is not UTF-8 ("d_" and the byte 0xFF),
+// while the folder Qt would make of it ("d_" and U+FFFD) exists too. The
+// program refuses the value with its failure box and writes nowhere.
+void tst_Faults::tempNotTextIsRefused()
+{
+    QTemporaryDir temp;
+    const QByteArray base = QFile::encodeName(temp.path());
+    const QByteArray named = base + "/d_\xff";
+    const QByteArray lossy = base + "/d_\xef\xbf\xbd";
+    QCOMPARE(::mkdir(named.constData(), 0700), 0);
+    QCOMPARE(::mkdir(lossy.constData(), 0700), 0);
+
+    // The environment of a QProcess holds text, so a shell sets the byte.
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("QT_QPA_PLATFORM");
+    environment.insert("SDL_AUDIODRIVER", "dummy");
+    program.setProcessEnvironment(environment);
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.start("/bin/sh", {"-c", "TEMP=\"$1/d_$(printf '\\377')\" exec \"$0\"",
+                              ProgramRun::binary(), temp.path()});
+    QVERIFY(program.waitForStarted());
+    const xcb_window_t box = m_x11->waitFor(QStringLiteral("KESTA"), 15000);
+    QVERIFY2(box, "no failure box");
+    QVERIFY(!m_x11->find(ConsoleTitle));
+    m_x11->requestClose(box);
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 1);
+    for (const QByteArray &folder : {named, lossy})
+        QVERIFY2(QDir(QFile::decodeName(folder)).isEmpty() &&
+                     ::access((folder + "/audiojunglecountdown.wav").constData(), F_OK) != 0,
+                 folder.constData());
 }
 
 QTEST_MAIN(tst_Faults)
