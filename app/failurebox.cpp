@@ -5,6 +5,7 @@
 #include "scratchfiles.h"
 
 #include <QApplication>
+#include <QTextBoundaryFinder>
 
 #include <cstdio>
 #include <cstdlib>
@@ -20,11 +21,32 @@ namespace {
     std::_Exit(status);
 }
 
+// A message box wraps its text only where a line may break; a long run
+// without one (a folder's name, say) would run past the screen's edge, so
+// such a run gets invisible break opportunities.
+QString breakable(const QString &text)
+{
+    constexpr qsizetype LongestRun = 32;
+    const QChar zeroWidthSpace(0x200b);
+    QString result;
+    QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, text);
+    qsizetype start = 0;
+    for (qsizetype end = breaks.toNextBoundary(); end > 0; end = breaks.toNextBoundary()) {
+        for (qsizetype at = start; at < end; at += LongestRun) {
+            if (at > start)
+                result += zeroWidthSpace;
+            result += text.mid(at, qMin(LongestRun, end - at));
+        }
+        start = end;
+    }
+    return result;
+}
+
 void showFailure(const Failure &failure)
 {
     const QString text = failureText(failure);
     if (qobject_cast<QApplication *>(QCoreApplication::instance()))
-        showMessage(nullptr, text);
+        showMessage(nullptr, breakable(text));
     else
         std::fprintf(stderr, "%s: %s\n", ApplicationTitle, text.toLocal8Bit().constData());
 }

@@ -348,6 +348,10 @@ void Form1::PlayBoomAudio()
 
 void Form1::FireButton_Click()
 {
+    // Whatever brought the click here, a delay that fails the check is never launched.
+    const std::optional<double> delay = settings::wholePart(DelayTextBox->text());
+    if (!delay || *delay < 1 || *delay > 20)
+        return;
     ProgressBar1->setValue(0);
     ProgressBar1->setMaximum(int(float(settings::toNumber(DelayTextBox->text()).value_or(1))));
     Timer1->setEnabled(true);
@@ -411,14 +415,17 @@ void Form1::WaitSeconds(float seconds)
 
 // A close request during the locked wait would destroy the window under the
 // handler that is still waiting; it is carried out once the wait returns.
-// A closed console takes its countdown with it.
+// A closed console takes its countdown with it, and at once when the close
+// is held back, so no boom and no result window come from a console that is
+// being closed.
 void Form1::closeEvent(QCloseEvent *event)
 {
+    Timer1->setEnabled(false);
     if (m_waiting) {
         m_closeDeferred = true;
         event->ignore();
+        emit closeDeferred();
         return;
     }
-    Timer1->setEnabled(false);
     event->accept();
 }

@@ -65,6 +65,9 @@ public:
 signals:
     // The countdown has ended: show the result window (modeless, no owner).
     void resultRequested();
+    // A close request came during the locked wait and is held back until the
+    // wait returns; the countdown has already ended.
+    void closeDeferred();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -5,7 +5,8 @@ class QWidget;
 
 // Answers invalid input: one sentence, a single OK button, no icon, modal to
 // the whole application, titled with the application's title. Returns when
-// the user has dismissed it.
+// the user has dismissed it; input to parent's window that comes with the
+// dismissal is dropped, so it cannot act on the text still being checked.
 void showMessage(QWidget *parent, const QString &text);
 
 inline constexpr const char *ApplicationTitle = "KESTA";

@@ -53,9 +53,10 @@ QString failureText(const Failure &failure)
     return QStringLiteral("Error %1: %2").arg(failure.number).arg(failure.description);
 }
 
-FailureError fileFailure(int errnoValue, const QString &path)
+FailureError fileFailure(int errnoValue, const QString &path, const QString &found)
 {
-    const QString reason = QString::fromLocal8Bit(std::strerror(errnoValue));
+    const QString reason =
+        found.isEmpty() ? QString::fromLocal8Bit(std::strerror(errnoValue)) : found;
     return FailureError({errnoValue, reason + QStringLiteral(": ") + path});
 }
 

@@ -28,8 +28,9 @@ private:
 // What the user is told: "Error <number>: <description>".
 QString failureText(const Failure &failure);
 
-// Builds the failure of a file operation from errno: its value, its text and the path.
-FailureError fileFailure(int errnoValue, const QString &path);
+// Builds the failure of a file operation: the errno value, what was found
+// (the system's text for the value unless given) and the path.
+FailureError fileFailure(int errnoValue, const QString &path, const QString &found = {});
 
 using FailureReport = std::function<void(const Failure &)>;
 

@@ -10,6 +10,9 @@
 // Dismisses every message box that appears, by clicking its OK button the
 // way a user would, and records what each one said. A box is only seen while
 // it is the application's active modal widget, so it must be modal to work.
+// Input given as alongWithOk is delivered right after the OK click, before
+// the box's own event loop has returned, as a quick hand or a busy machine
+// would have it.
 class MessageBoxWatcher : public QObject {
 public:
     struct Seen {
@@ -21,8 +24,10 @@ public:
         QString replacedText; // the watched box's text while this box was up
     };
 
-    explicit MessageBoxWatcher(std::function<QString()> watchedText = {})
+    explicit MessageBoxWatcher(std::function<QString()> watchedText = {},
+                               std::function<void()> alongWithOk = {})
         : m_watchedText(std::move(watchedText))
+        , m_alongWithOk(std::move(alongWithOk))
     {
         m_timer.setInterval(5);
         connect(&m_timer, &QTimer::timeout, this, &MessageBoxWatcher::poll);
@@ -52,8 +57,11 @@ private:
             QTest::mouseClick(ok, Qt::LeftButton);
         else
             box->reject();
+        if (m_alongWithOk)
+            m_alongWithOk();
     }
 
     std::function<QString()> m_watchedText;
+    std::function<void()> m_alongWithOk;
     QTimer m_timer;
 };

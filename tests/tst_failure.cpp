@@ -47,21 +47,27 @@ void tst_Failure::fileFailureText_data()
 {
     QTest::addColumn<int>("number");
     QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("found");
 
-    QTest::newRow("missing folder") << ENOENT << u"/nowhere//audiojunglecountdown.wav"_s;
-    QTest::newRow("permission") << EACCES << u"/tmp/boomaudiojungle.wav"_s;
-    QTest::newRow("disk full") << ENOSPC << u"relative/audiojungle.wav"_s;
+    QTest::newRow("missing folder")
+        << ENOENT << u"/nowhere//audiojunglecountdown.wav"_s << QString();
+    QTest::newRow("permission") << EACCES << u"/tmp/boomaudiojungle.wav"_s << QString();
+    QTest::newRow("disk full") << ENOSPC << u"relative/audiojungle.wav"_s << QString();
+    QTest::newRow("what was found, said in place of the system's text")
+        << ELOOP << u"/tmp/audiojungle.wav"_s << u"A symbolic link is in the way"_s;
 }
 
 void tst_Failure::fileFailureText()
 {
     QFETCH(int, number);
     QFETCH(QString, path);
+    QFETCH(QString, found);
 
-    const FailureError error = fileFailure(number, path);
+    const FailureError error = fileFailure(number, path, found);
     QCOMPARE(error.failure().number, number);
-    const QString reason = QString::fromLocal8Bit(std::strerror(number));
+    const QString reason = found.isEmpty() ? QString::fromLocal8Bit(std::strerror(number)) : found;
     QCOMPARE(error.failure().description, reason + u": "_s + path);
+    QCOMPARE(failureText(error.failure()), u"Error %1: %2: %3"_s.arg(number).arg(reason, path));
     QCOMPARE(QString::fromUtf8(error.what()), error.failure().description);
 }
 

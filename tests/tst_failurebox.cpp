@@ -6,14 +6,43 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextLayout>
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// The lines of text, wrapped as a word-wrapping label wraps them at width,
+// that are still wider than width.
+QStringList linesWiderThan(const QString &text, const QFont &font, int width)
+{
+    QStringList wide;
+    for (const QString &paragraph : text.split(u'\n')) {
+        QTextLayout layout(paragraph, font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WordWrap);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            if (line.naturalTextWidth() > width)
+                wide << paragraph.mid(line.textStart(), line.textLength());
+        }
+        layout.endLayout();
+    }
+    return wide;
+}
+
+} // namespace
 
 class tst_FailureBox : public QObject {
     Q_OBJECT
@@ -24,6 +53,8 @@ private slots:
 
     void unhandledWriteFailure_data();
     void unhandledWriteFailure();
+    void longPathWraps_data();
+    void longPathWraps();
 
 private:
     bool countdownExists() const { return QFileInfo::exists(path(scratch::CountdownFileName)); }
@@ -56,10 +87,15 @@ void tst_FailureBox::unhandledWriteFailure_data()
 {
     QTest::addColumn<QString>("obstacle");
     QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("found");
 
-    QTest::newRow("folder missing") << u"missing"_s << ENOENT;
-    QTest::newRow("folder in the way") << u"folder"_s << EISDIR;
-    QTest::newRow("planted symlink") << u"link"_s << ELOOP;
+    QTest::newRow("folder missing") << u"missing"_s << ENOENT << QString();
+    QTest::newRow("folder in the way") << u"folder"_s << EISDIR << QString();
+    QTest::newRow("planted symlink")
+        << u"link"_s << ELOOP << u"A symbolic link is in the way of the scratch file"_s;
+    QTest::newRow("planted FIFO")
+        << u"fifo"_s << EINVAL
+        << u"A special file (a FIFO, socket or device) is in the way of the scratch file"_s;
 }
 
 // As the console's load does it: the countdown file is written, the boom file
@@ -69,12 +105,15 @@ void tst_FailureBox::unhandledWriteFailure()
 {
     QFETCH(QString, obstacle);
     QFETCH(int, number);
+    QFETCH(QString, found);
 
     QString boom = path(scratch::BoomFileName);
     if (obstacle == u"missing")
         boom = scratch::composePath(m_dir->filePath(u"gone"_s), scratch::BoomFileName);
     else if (obstacle == u"folder")
         QVERIFY(QDir().mkdir(boom));
+    else if (obstacle == u"fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(boom).constData(), 0600), 0);
     else
         QVERIFY(QFile::link(m_dir->filePath(u"elsewhere"_s), boom));
 
@@ -88,13 +127,55 @@ void tst_FailureBox::unhandledWriteFailure()
     QCOMPARE(watcher.seen.size(), 1);
     const MessageBoxWatcher::Seen &box = watcher.seen.first();
     QCOMPARE(box.title, u"KESTA"_s);
-    const QString reason = QString::fromLocal8Bit(std::strerror(number));
+    const QString reason = found.isEmpty() ? QString::fromLocal8Bit(std::strerror(number)) : found;
     QCOMPARE(box.text, u"Error %1: %2: %3"_s.arg(number).arg(reason, boom));
     QCOMPARE(box.icon, QMessageBox::NoIcon);
     QCOMPARE(box.buttons, 1);
     QCOMPARE(box.replacedText, u"present"_s);
     QCOMPARE(m_exits, QList<int>{EXIT_FAILURE});
     QVERIFY(!m_countdownAtExit);
+}
+
+void tst_FailureBox::longPathWraps_data()
+{
+    QTest::addColumn<QString>("folder");
+
+    QTest::newRow("one name of 250 letters")
+        << u"/nowhere/a-folder/"_s + QString(250, u'x') + u"/deeper"_s;
+    QTest::newRow("many short names") << u"/nowhere"_s + u"/abcdefghij"_s.repeated(27);
+    QTest::newRow("long names with blanks")
+        << u"/nowhere/"_s + (QString(90, u'y') + u" "_s).repeated(3);
+}
+
+// A path longer than the screen is wide is wrapped inside the box, so the
+// whole of it can be read; no line runs past the box's edge or the screen's.
+void tst_FailureBox::longPathWraps()
+{
+    QFETCH(QString, folder);
+    const QString file = scratch::composePath(folder, scratch::CountdownFileName);
+    QVERIFY(file.size() >= 300);
+
+    QRect frame;
+    QRect screen;
+    QStringList overlong;
+    MessageBoxWatcher watcher([&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        frame = box->frameGeometry();
+        screen = box->screen()->availableGeometry();
+        auto *label = box->findChild<QLabel *>(u"qt_msgbox_label"_s);
+        overlong = linesWiderThan(label->text(), label->font(), label->contentsRect().width());
+        return box->text();
+    });
+    QVERIFY(!guard([&] { scratch::write(file, assets::CountdownSound); }));
+
+    QCOMPARE(watcher.seen.size(), 1);
+    QCOMPARE(watcher.seen.first().text.remove(QChar(0x200b)),
+             failureText({ENOENT, QString::fromLocal8Bit(std::strerror(ENOENT)) + u": "_s + file}));
+    QVERIFY2(
+        screen.contains(frame),
+        qPrintable(
+            u"%1,%2 %3x%4"_s.arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height())));
+    QVERIFY2(overlong.isEmpty(), qPrintable(overlong.join(u'\n')));
 }
 
 QTEST_MAIN(tst_FailureBox)

@@ -49,8 +49,12 @@ private slots:
     void countdown();
     void delayConvertsAsAccepted_data();
     void delayConvertsAsAccepted();
+    void failingDelayIsNeverLaunched_data();
+    void failingDelayIsNeverLaunched();
     void closeDuringCountdown();
     void closeDuringLockedWait();
+    void closeInWaitEndsCountdownAtOnce_data();
+    void closeInWaitEndsCountdownAtOnce();
     void secondLaunchKeepsOpenVerdict();
 
 private:
@@ -217,6 +221,38 @@ void tst_Firing::delayConvertsAsAccepted()
     QCOMPARE(m_form->NewsLabel->text().contains(" after " + delay + " seconds."), true);
 }
 
+void tst_Firing::failingDelayIsNeverLaunched_data()
+{
+    QTest::addColumn<QString>("delay");
+    QTest::newRow("above twenty") << "99";
+    QTest::newRow("not a number") << "a";
+    QTest::newRow("empty") << "";
+    QTest::newRow("zero") << "0";
+    QTest::newRow("below one") << ".5";
+}
+
+// However a click reaches FIRE! while the box holds a delay that fails the
+// check (the check not yet done), nothing is launched with it.
+void tst_Firing::failingDelayIsNeverLaunched()
+{
+    QFETCH(QString, delay);
+    {
+        const QSignalBlocker unchecked(m_form->DelayTextBox);
+        m_form->DelayTextBox->setText(delay);
+    }
+    const Snapshot before = snapshot();
+    fire();
+    const Snapshot after = snapshot();
+    QCOMPARE(after.maximum, before.maximum);
+    QVERIFY(!after.ticking);
+    QVERIFY(after.window);
+    QCOMPARE(after.inputs, QList<bool>(8, true));
+    QCOMPARE(after.cursor, Qt::ArrowCursor);
+    QCOMPARE(after.action, before.action);
+    QVERIFY(m_played.isEmpty());
+    QVERIFY(m_clock.elapsed() < 1000);
+}
+
 // Closing the console after the wait ends its countdown: the timer goes with
 // the window, so no boom follows and no result window is asked for.
 void tst_Firing::closeDuringCountdown()
@@ -249,6 +285,38 @@ void tst_Firing::closeDuringLockedWait()
     QVERIFY(!m_form->isVisible());
     QVERIFY(!m_form->Timer1->isTicking());
     QTest::qWait(1500);
+    QCOMPARE(results.count(), 0);
+    QCOMPARE(m_played, QStringList{m_form->CountdownSoundPath});
+}
+
+void tst_Firing::closeInWaitEndsCountdownAtOnce_data()
+{
+    QTest::addColumn<int>("closeAt");
+    QTest::newRow("before the first tick") << 500;
+    QTest::newRow("after the full bar, before the boom tick") << 1500;
+}
+
+// With delay 1 the boom tick falls inside the locked wait. A close request
+// before it ends the countdown at once, although the close itself waits for
+// the handler: no boom, no result window opening inside the wait. The
+// console tells that it holds a close back, so the program can close the
+// rest.
+void tst_Firing::closeInWaitEndsCountdownAtOnce()
+{
+    QFETCH(int, closeAt);
+    m_form->DelayTextBox->setText("1");
+    QSignalSpy results(m_form.get(), &Form1::resultRequested);
+    QSignalSpy deferred(m_form.get(), &Form1::closeDeferred);
+    bool tickingAfterRequest = true;
+    QTimer::singleShot(closeAt, this, [&] {
+        QVERIFY(!m_form->close());
+        tickingAfterRequest = m_form->Timer1->isTicking();
+    });
+    fire();
+    QVERIFY(!tickingAfterRequest);
+    QCOMPARE(deferred.count(), 1);
+    QVERIFY(!m_form->isVisible());
+    QTest::qWait(1200);
     QCOMPARE(results.count(), 0);
     QCOMPARE(m_played, QStringList{m_form->CountdownSoundPath});
 }

@@ -53,6 +53,8 @@ private slots:
     void spinner_data();
     void spinner();
     void anyInputEndsValid();
+    void inputWithOkWaitsForCheck_data();
+    void inputWithOkWaitsForCheck();
 
 private:
     template <typename T> T *child(const char *name) const
@@ -538,6 +540,98 @@ void tst_Form1::anyInputEndsValid()
             QVERIFY(m_form->TargetTextBox->text().size() <= 32);
         }
     }
+}
+
+void tst_Form1::inputWithOkWaitsForCheck_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("result");
+
+    QTest::newRow("delay 99, FIRE! clicked with OK") << "DelayTextBox"
+                                                     << "99"
+                                                     << "fire"
+                                                     << "20";
+    QTest::newRow("delay a, FIRE! clicked with OK") << "DelayTextBox"
+                                                    << "a"
+                                                    << "fire"
+                                                    << "10";
+    QTest::newRow("delay 0, FIRE! clicked with OK") << "DelayTextBox"
+                                                    << "0"
+                                                    << "fire"
+                                                    << "1";
+    QTest::newRow("target emptied, FIRE! clicked with OK") << "TargetTextBox"
+                                                           << ""
+                                                           << "fire"
+                                                           << "zib42zab";
+    QTest::newRow("delay a, digit typed with OK") << "DelayTextBox"
+                                                  << "a"
+                                                  << "5"
+                                                  << "10";
+    QTest::newRow("target emptied, letter typed with OK") << "TargetTextBox"
+                                                          << ""
+                                                          << "q"
+                                                          << "zib42zab";
+}
+
+// Input that arrives together with the click on OK reaches the console only
+// once the check has made its replacement: no launch with the offending
+// text, no second message for one edit. Input after the check goes through.
+void tst_Form1::inputWithOkWaitsForCheck()
+{
+    QFETCH(QString, box);
+    QFETCH(QString, text);
+    QFETCH(QString, input);
+    QFETCH(QString, result);
+    auto *edit = child<QLineEdit>(box.toLatin1());
+    m_form->DelayTextBox->setText("1");
+
+    QStringList launches;
+    connect(m_form->CurrentRadioTextBox, &QLineEdit::textChanged, this, [&] {
+        launches << m_form->DelayTextBox->text() + "|" + m_form->TargetTextBox->text();
+    });
+    QStringList booms;
+    connect(m_form.get(), &Form1::resultRequested, this,
+            [&] { booms << m_form->TargetTextBox->text(); });
+    // A message the late input might bring up is dismissed by a timer of its
+    // own, as the watcher's timer is still busy with the first one.
+    QStringList furtherMessages;
+    QTimer further;
+    connect(&further, &QTimer::timeout, this, [&] {
+        if (auto *extra = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            furtherMessages << extra->text();
+            extra->reject();
+        }
+    });
+    MessageBoxWatcher watcher([edit] { return edit->text(); },
+                              [&] {
+                                  further.start(100);
+                                  if (input == "fire")
+                                      QTest::mouseClick(m_form->FireButton, Qt::LeftButton);
+                                  else
+                                      QTest::keyClicks(edit, input);
+                              });
+    replaceText(edit, text, false);
+    QTRY_COMPARE(edit->text(), result);
+    QTest::qWait(200);
+
+    QCOMPARE(watcher.seen.size(), 1);
+    QCOMPARE(watcher.seen.first().replacedText, text);
+    QCOMPARE(furtherMessages, QStringList());
+    for (const QString &launch : launches) {
+        const QString delay = launch.section('|', 0, 0);
+        const std::optional<double> whole = settings::wholePart(delay);
+        QVERIFY2(whole && *whole >= 1 && *whole <= 20, qPrintable(launch));
+        QVERIFY2(!launch.section('|', 1).isEmpty(), qPrintable(launch));
+    }
+    QVERIFY2(!booms.contains(QString()), "the result names an empty target");
+    QCOMPARE(edit->text(), result);
+
+    m_form->TargetTextBox->setFocus();
+    QTest::keyClick(m_form->TargetTextBox, Qt::Key_End);
+    QTest::keyClicks(m_form->TargetTextBox, "x");
+    QVERIFY(m_form->TargetTextBox->text().endsWith("x"));
 }
 
 QTEST_MAIN(tst_Form1)

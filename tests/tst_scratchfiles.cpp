@@ -10,7 +10,11 @@
 #include <QTest>
 
 #include <cerrno>
+#include <cstring>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -35,13 +39,14 @@ private slots:
     void deleteAllReadsTempAfresh();
 
 private:
-    enum class Entry { Absent, File, Folder, Link };
+    enum class Entry { Absent, File, Folder, Link, ReadOnly, Fifo, Socket, HardLink };
 
     QString path(const QString &name) const { return m_dir->path() + u'/' + name.mid(1); }
     static QByteArray asset(int id) { return assets::lookup(u"CUSTOM"_s, id); }
     static void writeFile(const QString &path, const QByteArray &bytes);
     static QByteArray readFile(const QString &path);
     static int writeFailure(const QString &path, int id);
+    static bool plant(Entry entry, const QString &path, const QString &target);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QByteArray m_savedTemp;
@@ -87,6 +92,44 @@ int tst_ScratchFiles::writeFailure(const QString &path, int id)
         return error.failure().number;
     }
     return 0;
+}
+
+// Puts the entry at path; a link points at target.
+bool tst_ScratchFiles::plant(Entry entry, const QString &path, const QString &target)
+{
+    const QByteArray name = QFile::encodeName(path);
+    switch (entry) {
+    case Entry::Absent:
+        return true;
+    case Entry::File:
+        scratch::write(path, assets::JungleSound);
+        return true;
+    case Entry::Folder:
+        return QDir().mkdir(path);
+    case Entry::Link:
+        return QFile::link(target, path);
+    case Entry::ReadOnly:
+        scratch::write(path, assets::JungleSound);
+        return ::chmod(name.constData(), 0444) == 0;
+    case Entry::Fifo:
+        return ::mkfifo(name.constData(), 0600) == 0;
+    case Entry::Socket: {
+        sockaddr_un address = {};
+        address.sun_family = AF_UNIX;
+        if (size_t(name.size()) >= sizeof address.sun_path)
+            return false;
+        std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        const bool bound =
+            fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        return bound;
+    }
+    case Entry::HardLink:
+        return ::link(QFile::encodeName(target).constData(), name.constData()) == 0;
+    }
+    return false;
 }
 
 void tst_ScratchFiles::paths_data()
@@ -183,18 +226,31 @@ void tst_ScratchFiles::writeRefused_data()
 {
     QTest::addColumn<QString>("setup");
     QTest::addColumn<int>("expectedErrno");
+    QTest::addColumn<QString>("found");
 
-    QTest::newRow("symlink to a file") << u"link"_s << ELOOP;
-    QTest::newRow("dangling symlink") << u"dangling"_s << ELOOP;
-    QTest::newRow("FIFO") << u"fifo"_s << EINVAL;
-    QTest::newRow("folder") << u"folder"_s << EISDIR;
-    QTest::newRow("folder in TEMP that does not exist") << u"missing"_s << ENOENT;
+    const QString link = u"A symbolic link is in the way of the scratch file"_s;
+    const QString special =
+        u"A special file (a FIFO, socket or device) is in the way of the scratch file"_s;
+    const QString system;
+    QTest::newRow("symlink to a file") << u"link"_s << ELOOP << link;
+    QTest::newRow("dangling symlink") << u"dangling"_s << ELOOP << link;
+    QTest::newRow("FIFO") << u"fifo"_s << EINVAL << special;
+    QTest::newRow("socket") << u"socket"_s << EINVAL << special;
+    QTest::newRow("device node") << u"device"_s << EINVAL << special;
+    QTest::newRow("hard link to another file")
+        << u"hardlink"_s << EMLINK
+        << u"A file with more than one hard link is in the way of the scratch file"_s;
+    QTest::newRow("folder") << u"folder"_s << EISDIR << system;
+    QTest::newRow("folder in TEMP that does not exist") << u"missing"_s << ENOENT << system;
 }
 
+// What stands at the name is never written through, and the message says
+// what the program found there rather than the system's bare error text.
 void tst_ScratchFiles::writeRefused()
 {
     QFETCH(QString, setup);
     QFETCH(int, expectedErrno);
+    QFETCH(QString, found);
 
     QString file = path(scratch::CountdownFileName);
     const QString target = m_dir->filePath(u"target"_s);
@@ -205,10 +261,17 @@ void tst_ScratchFiles::writeRefused()
     else if (setup == u"dangling")
         QVERIFY(QFile::link(m_dir->filePath(u"created-through-link"_s), file));
     else if (setup == u"fifo")
-        QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+        QVERIFY(plant(Entry::Fifo, file, target));
+    else if (setup == u"socket")
+        QVERIFY(plant(Entry::Socket, file, target));
+    else if (setup == u"hardlink")
+        QVERIFY(plant(Entry::HardLink, file, target));
+    else if (setup == u"device" &&
+             ::mknod(QFile::encodeName(file).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+        QSKIP("cannot make a device node here");
     else if (setup == u"folder")
         QVERIFY(QDir(m_dir->path()).mkdir(QFileInfo(file).fileName()));
-    else
+    else if (setup == u"missing")
         file = scratch::composePath(m_dir->filePath(u"gone"_s), scratch::CountdownFileName);
 
     QElapsedTimer clock;
@@ -220,6 +283,9 @@ void tst_ScratchFiles::writeRefused()
         QCOMPARE(error.failure().number, expectedErrno);
         QVERIFY2(error.failure().description.contains(file),
                  qPrintable(error.failure().description));
+        const QString reason =
+            found.isEmpty() ? QString::fromLocal8Bit(std::strerror(expectedErrno)) : found;
+        QCOMPARE(error.failure().description, reason + u": "_s + file);
     }
     QVERIFY(clock.elapsed() < 1000);
     QCOMPARE(readFile(target), targetBytes);
@@ -264,6 +330,8 @@ void tst_ScratchFiles::deleteAll_data()
 
     const int absent = int(Entry::Absent), file = int(Entry::File);
     const int folder = int(Entry::Folder), link = int(Entry::Link);
+    const int readOnly = int(Entry::ReadOnly), fifo = int(Entry::Fifo);
+    const int socket = int(Entry::Socket), hardLink = int(Entry::HardLink);
     QTest::newRow("all three present") << QList<int>{file, file, file};
     QTest::newRow("none present") << QList<int>{absent, absent, absent};
     QTest::newRow("result window never shown") << QList<int>{file, file, absent};
@@ -272,8 +340,15 @@ void tst_ScratchFiles::deleteAll_data()
     QTest::newRow("boom cannot be deleted") << QList<int>{file, folder, file};
     QTest::newRow("all but jungle cannot be deleted") << QList<int>{folder, folder, file};
     QTest::newRow("symlinks in place of the files") << QList<int>{link, link, link};
+    QTest::newRow("read-only countdown, the rest still deleted")
+        << QList<int>{readOnly, file, file};
+    QTest::newRow("read-only jungle") << QList<int>{file, file, readOnly};
+    QTest::newRow("FIFO, socket and link planted") << QList<int>{fifo, socket, link};
+    QTest::newRow("second name of a writable file") << QList<int>{hardLink, file, fifo};
 }
 
+// Only a regular file that is not read-only is ours to delete; links, FIFOs,
+// sockets and read-only files stay as they are, and each name is tried.
 void tst_ScratchFiles::deleteAll()
 {
     QFETCH(QList<int>, entries);
@@ -282,32 +357,23 @@ void tst_ScratchFiles::deleteAll()
                                scratch::JungleFileName};
     const QString target = m_dir->filePath(u"target"_s);
     writeFile(target, "kept");
-    for (int i = 0; i < names.size(); ++i) {
-        const QString file = path(names[i]);
-        switch (Entry(entries[i])) {
-        case Entry::Absent:
-            break;
-        case Entry::File:
-            scratch::write(file, assets::JungleSound);
-            break;
-        case Entry::Folder:
-            QVERIFY(QDir().mkdir(file));
-            break;
-        case Entry::Link:
-            QVERIFY(QFile::link(target, file));
-            break;
-        }
-    }
+    for (int i = 0; i < names.size(); ++i)
+        QVERIFY(plant(Entry(entries[i]), path(names[i]), target));
     qputenv("TEMP", m_dir->path().toLocal8Bit());
 
     scratch::deleteAll();
 
     for (int i = 0; i < names.size(); ++i) {
         const QFileInfo info(path(names[i]));
-        if (Entry(entries[i]) == Entry::Folder)
-            QVERIFY2(info.isDir(), qPrintable(names[i]));
-        else
+        const Entry entry = Entry(entries[i]);
+        if (entry == Entry::File || entry == Entry::HardLink || entry == Entry::Absent)
             QVERIFY2(!info.exists() && !info.isSymLink(), qPrintable(names[i]));
+        else
+            QVERIFY2(info.exists() || info.isSymLink(), qPrintable(names[i]));
+        if (entry == Entry::Folder)
+            QVERIFY2(info.isDir(), qPrintable(names[i]));
+        if (entry == Entry::Link)
+            QCOMPARE(info.symLinkTarget(), target);
     }
     QCOMPARE(readFile(target), "kept"_ba);
 }

@@ -14,6 +14,14 @@ X11Properties::X11Properties()
     m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
 }
 
+X11Properties::X11Properties(xcb_connection_t *connection)
+{
+    if (xcb_connection_has_error(connection))
+        return;
+    m_connection = connection;
+    m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+}
+
 xcb_atom_t X11Properties::atom(const char *name) const
 {
     xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(

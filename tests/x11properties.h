@@ -11,7 +11,11 @@
 // window-manager check on the root window, and the resource database.
 class X11Properties {
 public:
+    // Looks through the test's own connection to its X server.
     X11Properties();
+    // Looks through the connection given, which the caller keeps and closes;
+    // one with an error finds nothing.
+    explicit X11Properties(xcb_connection_t *connection);
 
     bool isValid() const { return m_connection != nullptr; }
     xcb_connection_t *connection() const { return m_connection; }

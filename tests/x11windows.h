@@ -13,6 +13,8 @@
 // WM_DELETE_WINDOW client message, not by destroying the window.
 class X11Windows : public X11Properties {
 public:
+    using X11Properties::X11Properties;
+
     // A mapped window whose WM_NAME is title, or 0.
     xcb_window_t find(const QString &title) const;
     // Waits up to timeoutMs for find() to succeed.

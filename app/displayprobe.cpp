@@ -1,0 +1,101 @@
+#include "displayprobe.h"
+
+#include <QDeadlineTimer>
+#include <QList>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include <xcb/xcb.h>
+
+namespace {
+
+constexpr int RetryMs = 2000;
+
+struct HeldMessage {
+    QtMsgType type;
+    QByteArray category;
+    QString text;
+};
+
+QList<HeldMessage> heldMessages;
+QtMessageHandler outerHandler = nullptr;
+
+QString unreachable(const QString &display)
+{
+    if (display.isEmpty())
+        return QStringLiteral("vantory-laser needs a graphical desktop, and no display was "
+                              "found (neither DISPLAY nor WAYLAND_DISPLAY is set).");
+    return QStringLiteral("vantory-laser needs a graphical desktop, and the display %1 "
+                          "could not be reached.")
+        .arg(display);
+}
+
+[[noreturn]] void giveUp(const QString &sentence)
+{
+    std::fprintf(stderr, "%s\n", sentence.toLocal8Bit().constData());
+    std::fflush(stderr);
+    std::_Exit(2);
+}
+
+void holdWhileConnecting(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type == QtFatalMsg) {
+        const QString display = qEnvironmentVariable("DISPLAY");
+        giveUp(unreachable(display.isEmpty() ? qEnvironmentVariable("WAYLAND_DISPLAY") : display));
+    }
+    heldMessages.append({type, QByteArray(context.category), text});
+}
+
+xcb_connection_t *connectWithin(int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+        if (xcb_connection_has_error(connection) == 0)
+            return connection;
+        xcb_disconnect(connection);
+        if (deadline.hasExpired())
+            return nullptr;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
+} // namespace
+
+DisplayProbe::DisplayProbe()
+{
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ||
+        qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        return;
+    if (!qEnvironmentVariableIsSet("DISPLAY")) {
+        m_problem = unreachable({});
+        return;
+    }
+    m_connection = connectWithin(RetryMs);
+    if (!m_connection)
+        m_problem = unreachable(qEnvironmentVariable("DISPLAY"));
+}
+
+DisplayProbe::~DisplayProbe()
+{
+    if (m_connection)
+        xcb_disconnect(m_connection);
+}
+
+void DisplayProbe::connectQt(const std::function<void()> &construct)
+{
+    outerHandler = qInstallMessageHandler(holdWhileConnecting);
+    construct();
+    qInstallMessageHandler(outerHandler);
+    for (const HeldMessage &held : std::as_const(heldMessages)) {
+        const QMessageLogContext context(nullptr, 0, nullptr, held.category.constData());
+        outerHandler(held.type, context, held.text);
+    }
+    heldMessages.clear();
+    if (m_connection)
+        xcb_disconnect(m_connection);
+    m_connection = nullptr;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+struct xcb_connection_t;
+
+// Asks the X server whether it answers before Qt tries, so that the program
+// can say in plain words that it has no display instead of aborting inside
+// the platform plugin. A bare X server starts over whenever its last client
+// leaves and refuses connections meanwhile, so the probe asks again for a
+// moment, and holds its connection until Qt has one of its own.
+class DisplayProbe {
+public:
+    DisplayProbe();
+    ~DisplayProbe();
+    DisplayProbe(const DisplayProbe &) = delete;
+    DisplayProbe &operator=(const DisplayProbe &) = delete;
+
+    // Why the program cannot show its windows, in one sentence; empty when a
+    // display answered or a platform was chosen explicitly.
+    QString problem() const { return m_problem; }
+
+    // Runs construct, which makes Qt connect. Should Qt fail all the same,
+    // its fatal message becomes the program's one sentence and the process
+    // exits with status 2; Qt's other messages from this step are kept and
+    // shown once it has succeeded. The probe's connection is then released.
+    void connectQt(const std::function<void()> &construct);
+
+private:
+    xcb_connection_t *m_connection = nullptr;
+    QString m_problem;
+};
