@@ -69,10 +69,15 @@ bool Service::isRunning() const
     return m_pid != 0 && m_process.state() == QProcess::Running;
 }
 
-QString Service::log()
+QByteArray Service::output()
 {
     m_log += m_process.readAll();
-    return m_name + QStringLiteral(": ") + QString::fromLocal8Bit(m_log);
+    return m_log;
+}
+
+QString Service::log()
+{
+    return m_name + QStringLiteral(": ") + QString::fromLocal8Bit(output());
 }
 
 bool waitUntil(const std::function<bool()> &condition, int timeoutMs)

@@ -31,6 +31,8 @@ public:
 
     bool isRunning() const;
     qint64 pid() const { return m_pid; }
+    // What the service has printed so far, raw; log() names the service first.
+    QByteArray output();
     QString log();
 
 private:

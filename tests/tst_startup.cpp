@@ -65,7 +65,8 @@ bool tst_Startup::startServer()
     return m_server->start(QStringLiteral("Xvfb"),
                            {"-displayfd", "1", "-screen", "0", "800x600x24", "-nolisten", "tcp"},
                            QProcessEnvironment::systemEnvironment(), [&] {
-                               const QRegularExpressionMatch match = number.match(m_server->log());
+                               const QRegularExpressionMatch match =
+                                   number.match(QString::fromLatin1(m_server->output()));
                                if (match.hasMatch())
                                    m_display = u':' + match.captured(1);
                                return !m_display.isEmpty();
