@@ -2,9 +2,11 @@
 
 #include "displayprobe.h"
 #include "exitcleanup.h"
+#include "failure.h"
 #include "failurebox.h"
 #include "fonts.h"
 #include "launcher.h"
+#include "scratchfiles.h"
 #include "signalclose.h"
 
 #include <QApplication>
@@ -25,6 +27,7 @@ int runApplication(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(LASER_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("io.github.vantory.laser"));
     installFontSubstitutions();
+    setFailureCleanUp(scratch::deleteAll);
     installFailureBox();
     SignalClose signalClose;
 

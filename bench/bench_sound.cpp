@@ -95,9 +95,9 @@ std::vector<qint16> readStream(const QString &path);
 double delayMs(const Call &call, qint64 handed, qint64 at, const AudioOutput::Format &format)
 {
     // Later buffers follow the first one at the device's pace.
-    return ms(call.handedOver - call.called) + 1000.0 *
-                                                   double((at - handed) / format.bufferFrames) *
-                                                   format.bufferFrames / format.frequency;
+    const qint64 wholeBuffers = (at - handed) / format.bufferFrames;
+    return ms(call.handedOver - call.called) +
+           1000.0 * double(wholeBuffers * format.bufferFrames) / format.frequency;
 }
 
 // Each call on a recording of its own: the disk driver starts its file afresh
@@ -145,11 +145,11 @@ int main()
     const QString streamPath = dir.filePath(QStringLiteral("stream.raw"));
     qputenv("SDL_AUDIODRIVER", "disk");
     qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(streamPath));
-    const QString countdown = scratch::composePath(dir.path(), scratch::CountdownFileName);
-    const QString boom = scratch::composePath(dir.path(), scratch::BoomFileName);
+    const QString countdown = scratch::composePath(dir.path(), scratch::fileName(Sound::Countdown));
+    const QString boom = scratch::composePath(dir.path(), scratch::fileName(Sound::Boom));
     const QString missing = dir.filePath(QStringLiteral("missing.wav"));
-    scratch::write(countdown, assets::CountdownSound);
-    scratch::write(boom, assets::BoomSound);
+    scratch::write(countdown, Sound::Countdown);
+    scratch::write(boom, Sound::Boom);
 
     AudioOutput &output = AudioOutput::instance();
     if (!output.ensureOpen()) {
@@ -173,12 +173,10 @@ int main()
 
     const std::vector<qint16> stream = readStream(streamPath);
     const qint64 offset = qint64(stream.size()) - qint64(output.framesDelivered());
-    const std::vector<qint16> countdownFrames =
-        SoundStream::deviceFrames(assets::lookup(QStringLiteral("CUSTOM"), assets::CountdownSound),
-                                  format.frequency, format.bufferFrames);
-    const std::vector<qint16> boomFrames =
-        SoundStream::deviceFrames(assets::lookup(QStringLiteral("CUSTOM"), assets::BoomSound),
-                                  format.frequency, format.bufferFrames);
+    const std::vector<qint16> countdownFrames = SoundStream::deviceFrames(
+        assets::lookup(Sound::Countdown), format.frequency, format.bufferFrames);
+    const std::vector<qint16> boomFrames = SoundStream::deviceFrames(
+        assets::lookup(Sound::Boom), format.frequency, format.bufferFrames);
 
     std::vector<double> startDelays, switchDelays, callTimes;
     const auto measure = [&](const std::vector<Call> &calls, const std::vector<qint16> &sound,

@@ -1,8 +1,8 @@
 #include "form1.h"
 
-#include "assetstore.h"
 #include "failure.h"
 #include "fonts.h"
+#include "look.h"
 #include "messagebox.h"
 #include "optionstyle.h"
 #include "picture.h"
@@ -25,17 +25,9 @@
 
 namespace {
 
-const QColor White(255, 255, 255);
-const QColor Red(255, 0, 0);
-const QColor Black(0, 0, 0);
-
-void setTextColor(QWidget *widget, const QColor &color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::ButtonText, color);
-    widget->setPalette(palette);
-}
+using look::Black;
+using look::Red;
+using look::White;
 
 template <typename W> W *make(QWidget *parent, const char *name, const QRect &geometry)
 {
@@ -50,14 +42,10 @@ template <typename W> W *make(QWidget *parent, const char *name, const QRect &ge
 QLabel *makeLabel(QWidget *parent, const char *name, const QRect &geometry, const QString &text,
                   const QFont &font, const QColor &color, Qt::Alignment alignment)
 {
-    auto *label = make<QLabel>(parent, name, geometry);
-    label->setTextFormat(Qt::PlainText);
-    label->setText(text);
+    auto *label = new QLabel(parent);
+    look::setUpLabel(label, name, geometry, text, color, alignment);
     label->setFont(font);
-    label->setWordWrap(true);
-    label->setAlignment(alignment | Qt::AlignTop);
     label->setAutoFillBackground(false);
-    setTextColor(label, color);
     return label;
 }
 
@@ -102,7 +90,6 @@ Form1::Form1(QWidget *parent)
     , FireButton(make<QPushButton>(this, "FireButton", QRect(336, 208, 81, 25)))
     , CurrentRadioTextBox(make<QLineEdit>(this, "CurrentRadioTextBox", QRect(8, 8, 113, 25)))
     , Timer1(new Timer(this))
-    , m_clock(nullptr)
 {
     createWindow();
     createInputs();
@@ -172,11 +159,11 @@ void Form1::createInputs()
 void Form1::createOptions()
 {
     BanRadio->setFont(pixelFont(QStringLiteral("System"), 13, true));
-    setTextColor(BanRadio, Red);
+    look::setTextColor(BanRadio, Red);
     PenaltyBoxRadio->setChecked(true);
     auto *look = new OptionStyle(this);
     // Tab enters the group at its selected button; the arrow keys move within it.
-    for (QRadioButton *option : {PenaltyBoxRadio, KickRadio, BanRadio}) {
+    for (QRadioButton *option : options()) {
         option->setStyle(look);
         option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
         connect(option, &QRadioButton::toggled, option, [option](bool checked) {
@@ -202,22 +189,25 @@ void Form1::createCountdown()
     Timer1->setInterval(0);
 }
 
-// Later siblings paint over earlier ones; raise from the bottom up.
+// Later siblings paint over earlier ones; raise from the bottom up. The
+// option buttons stack in their own order, the lowest on top.
 void Form1::applyStacking()
 {
-    const QList<QWidget *> bottomUp = {
-        Image1,          PowerLabel,   DelayLabel,  Label1,
-        NewsLabel,       TargetLabel,  PowerSlider, DelayUpDown,
-        DelayTextBox,    ProgressBar1, FireButton,  TargetTextBox,
-        PenaltyBoxRadio, KickRadio,    BanRadio,    CurrentRadioTextBox};
+    QList<QWidget *> bottomUp = {Image1,       PowerLabel,   DelayLabel,  Label1,
+                                 NewsLabel,    TargetLabel,  PowerSlider, DelayUpDown,
+                                 DelayTextBox, ProgressBar1, FireButton,  TargetTextBox};
+    for (QRadioButton *option : options())
+        bottomUp << option;
+    bottomUp << CurrentRadioTextBox;
     for (QWidget *widget : bottomUp)
         widget->raise();
 }
 
 void Form1::applyTabOrder()
 {
-    const QList<QWidget *> order = {PowerSlider,   DelayUpDown,     DelayTextBox, FireButton,
-                                    TargetTextBox, PenaltyBoxRadio, KickRadio,    BanRadio};
+    QList<QWidget *> order = {PowerSlider, DelayUpDown, DelayTextBox, FireButton, TargetTextBox};
+    for (QRadioButton *option : options())
+        order << option;
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
     PowerSlider->setFocus();
@@ -265,10 +255,10 @@ void Form1::Form_Load()
 {
     const bool written = guard([this] {
         TempFolder = scratch::readTempFolder();
-        CountdownSoundPath = scratch::composePath(TempFolder, scratch::CountdownFileName);
-        scratch::write(CountdownSoundPath, assets::CountdownSound);
-        BoomSoundPath = scratch::composePath(TempFolder, scratch::BoomFileName);
-        scratch::write(BoomSoundPath, assets::BoomSound);
+        CountdownSoundPath = scratch::composePath(TempFolder, scratch::fileName(Sound::Countdown));
+        scratch::write(CountdownSoundPath, Sound::Countdown);
+        BoomSoundPath = scratch::composePath(TempFolder, scratch::fileName(Sound::Boom));
+        scratch::write(BoomSoundPath, Sound::Boom);
     });
     if (!written)
         return;
@@ -370,8 +360,8 @@ void Form1::FireButton_Click()
 
 void Form1::Timer1_Timer()
 {
-    const float maximum = float(ProgressBar1->maximum());
-    const float value = float(ProgressBar1->value());
+    const auto maximum = float(ProgressBar1->maximum());
+    const auto value = float(ProgressBar1->value());
     if (maximum == value) {
         ProgressBar1->setValue(0);
         setCursor(Qt::ArrowCursor);
@@ -398,10 +388,17 @@ void Form1::EnableAll()
         input->setEnabled(true);
 }
 
+QList<QRadioButton *> Form1::options() const
+{
+    return {PenaltyBoxRadio, KickRadio, BanRadio};
+}
+
 QList<QWidget *> Form1::inputs() const
 {
-    return {DelayUpDown, DelayTextBox, PenaltyBoxRadio, KickRadio,
-            BanRadio,    PowerSlider,  TargetTextBox,   FireButton};
+    QList<QWidget *> locked = {DelayUpDown, DelayTextBox};
+    for (QRadioButton *option : options())
+        locked << option;
+    return locked << PowerSlider << TargetTextBox << FireButton;
 }
 
 void Form1::WaitSeconds(float seconds)

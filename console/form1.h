@@ -62,6 +62,12 @@ public:
     void FireButton_Click();
     void Timer1_Timer();
 
+    // The punishment's option buttons, top to bottom: one group, one place.
+    QList<QRadioButton *> options() const;
+    // The eight inputs a countdown locks, in the order DisableAll and
+    // EnableAll touch them.
+    QList<QWidget *> inputs() const;
+
 signals:
     // The countdown has ended: show the result window (modeless, no owner).
     void resultRequested();
@@ -91,9 +97,8 @@ private:
     void KickRadio_Click();
     void BanRadio_Click();
     void WaitSeconds(float seconds);
-    QList<QWidget *> inputs() const;
 
-    WaitClock *m_clock;
+    WaitClock *m_clock = nullptr;
     bool m_waiting = false;
     bool m_closeDeferred = false;
 };

@@ -1,8 +1,8 @@
 #include "dialog.h"
 
-#include "assetstore.h"
 #include "fonts.h"
 #include "form1.h"
+#include "look.h"
 #include "picture.h"
 #include "player.h"
 #include "scratchfiles.h"
@@ -17,27 +17,9 @@
 #include <QPushButton>
 #include <QSlider>
 
-namespace {
-
-const QColor Red(255, 0, 0);
-const QColor White(255, 255, 255);
-
-void setUpLabel(QLabel *label, const char *name, const QRect &geometry, const QString &text,
-                const QColor &colour)
-{
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(geometry);
-    // The target is the user's text: never let it be read as markup.
-    label->setTextFormat(Qt::PlainText);
-    label->setText(text);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setWordWrap(true);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
-}
-
-} // namespace
+using look::Red;
+using look::setUpLabel;
+using look::White;
 
 Dialog::Dialog(Form1 &console)
     : QWidget(nullptr)
@@ -117,8 +99,8 @@ void Dialog::createButton()
 void Dialog::Form_Load()
 {
     TempFolder = scratch::readTempFolder();
-    JungleSoundPath = scratch::composePath(TempFolder, scratch::JungleFileName);
-    scratch::write(JungleSoundPath, assets::JungleSound);
+    JungleSoundPath = scratch::composePath(TempFolder, scratch::fileName(Sound::Jungle));
+    scratch::write(JungleSoundPath, Sound::Jungle);
 
     const Verdict verdict =
         Verdict::compose(m_console.TargetTextBox->text(), m_console.CurrentRadioTextBox->text(),
@@ -158,7 +140,7 @@ void Dialog::paintEvent(QPaintEvent *)
     if (Image1->pixmap().devicePixelRatio() != ratio)
         showFireball(ratio);
     // Painted rather than set in the palette, so the button keeps its standard colours.
-    QPainter(this).fillRect(rect(), Qt::black);
+    QPainter(this).fillRect(rect(), look::Black);
 }
 
 bool Dialog::eventFilter(QObject *watched, QEvent *event)

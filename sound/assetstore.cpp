@@ -4,7 +4,9 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 
 namespace assets {
 
@@ -14,6 +16,17 @@ QByteArray lookup(const QString &type, int id)
     if (!file.open(QIODevice::ReadOnly))
         throw fileFailure(ENOENT, file.fileName());
     return file.readAll();
+}
+
+const SoundAsset &soundAsset(Sound sound)
+{
+    return *std::find_if(std::begin(SoundAssets), std::end(SoundAssets),
+                         [sound](const SoundAsset &row) { return row.sound == sound; });
+}
+
+QByteArray lookup(Sound sound)
+{
+    return lookup(QStringLiteral("CUSTOM"), soundAsset(sound).id);
 }
 
 } // namespace assets

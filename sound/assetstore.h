@@ -1,15 +1,19 @@
 #pragma once
 
+#include "soundtable.h"
+
 #include <QByteArray>
 #include <QString>
 
 namespace assets {
 
-inline constexpr int CountdownSound = 101;
-inline constexpr int BoomSound = 102;
-inline constexpr int JungleSound = 104;
-
 // All bytes of the embedded asset (type name, id); throws FailureError when there is none.
 QByteArray lookup(const QString &type, int id);
+
+// The row of the sound table for a sound.
+const SoundAsset &soundAsset(Sound sound);
+
+// All bytes of the sound's asset, looked up by its type and id.
+QByteArray lookup(Sound sound);
 
 } // namespace assets

@@ -163,9 +163,14 @@ QString composePath(const QString &tempFolder, const QString &fileName)
     return folder + fileName;
 }
 
-void write(const QString &path, int assetId)
+QString fileName(Sound sound)
 {
-    const QByteArray bytes = assets::lookup(QStringLiteral("CUSTOM"), assetId);
+    return QString::fromLatin1(assets::soundAsset(sound).scratchName);
+}
+
+void write(const QString &path, Sound sound)
+{
+    const QByteArray bytes = assets::lookup(sound);
     Descriptor file(openForWriting(path));
     requireOwnRegularFile(file.get(), path);
     writeFromStart(file.get(), bytes, path);
@@ -180,8 +185,8 @@ void deleteAll()
     const std::optional<QString> folder = tempAsText();
     if (!folder)
         return;
-    for (const QString &name : {CountdownFileName, BoomFileName, JungleFileName})
-        deleteIfOurs(composePath(*folder, name));
+    for (const SoundAsset &sound : SoundAssets)
+        deleteIfOurs(composePath(*folder, QString::fromLatin1(sound.scratchName)));
 }
 
 } // namespace scratch

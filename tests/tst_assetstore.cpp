@@ -39,9 +39,9 @@ void tst_AssetStore::addSoundRows()
     QTest::addColumn<int>("cbSize");
     QTest::addColumn<int>("samples");
 
-    QTest::newRow("countdown") << assets::CountdownSound << 360460 << 360452 << 40 << 360402;
-    QTest::newRow("boom") << assets::BoomSound << 114220 << 114210 << 40 << 114159;
-    QTest::newRow("jungle") << assets::JungleSound << 33136 << 33128 << 469 << 33078;
+    QTest::newRow("countdown") << 101 << 360460 << 360452 << 40 << 360402;
+    QTest::newRow("boom") << 102 << 114220 << 114210 << 40 << 114159;
+    QTest::newRow("jungle") << 104 << 33136 << 33128 << 469 << 33078;
 }
 
 void tst_AssetStore::layout_data()

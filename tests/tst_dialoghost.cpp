@@ -51,7 +51,7 @@ private:
 void tst_DialogHost::initTestCase()
 {
     QVERIFY(m_temp.isValid());
-    m_junglePath = scratch::composePath(m_temp.path(), scratch::JungleFileName);
+    m_junglePath = scratch::composePath(m_temp.path(), scratch::fileName(Sound::Jungle));
     installFontSubstitutions();
     setFailureReport([this](const Failure &failure) { m_failures << failure; });
     sound::setPlayWatcher([this](const QString &path) { m_played << path; });
@@ -104,8 +104,7 @@ void tst_DialogHost::firstShowLoads()
     Dialog *dialog = m_host->dialog();
     QVERIFY(dialog && dialog->isVisible());
     QCOMPARE(dialog->JungleSoundPath, m_junglePath);
-    QCOMPARE(QFileInfo(m_junglePath).size(),
-             assets::lookup(QStringLiteral("CUSTOM"), assets::JungleSound).size());
+    QCOMPARE(QFileInfo(m_junglePath).size(), assets::lookup(Sound::Jungle).size());
     QCOMPARE(verdict(), QStringList({" zib 42 ", "JUST GOT OBLITERATED!!!",
                                      "with a Power 7 LASER!!!", "...and got hit with a Kick!"}));
     QVERIFY(QTest::qWaitForWindowActive(dialog));

@@ -131,6 +131,7 @@ void tst_Failure::unreportedFailureEndsTheProgram()
     QVERIFY(child >= 0);
     if (child == 0) {
         setFailureReport({});
+        setFailureCleanUp(scratch::deleteAll);
         guard([] { throw fileFailure(EACCES, u"/x"_s); });
         ::_exit(0);
     }

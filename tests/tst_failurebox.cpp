@@ -57,7 +57,10 @@ private slots:
     void longPathWraps();
 
 private:
-    bool countdownExists() const { return QFileInfo::exists(path(scratch::CountdownFileName)); }
+    bool countdownExists() const
+    {
+        return QFileInfo::exists(path(scratch::fileName(Sound::Countdown)));
+    }
     QString path(const QString &name) const { return scratch::composePath(m_dir->path(), name); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -70,6 +73,7 @@ void tst_FailureBox::init()
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     qputenv("TEMP", m_dir->path().toLocal8Bit());
+    setFailureCleanUp(scratch::deleteAll);
     installFailureBox([this](int status) {
         m_exits << status;
         m_countdownAtExit = countdownExists();
@@ -79,6 +83,7 @@ void tst_FailureBox::init()
 void tst_FailureBox::cleanup()
 {
     setFailureReport({});
+    setFailureCleanUp({});
     m_exits.clear();
     m_dir.reset();
 }
@@ -107,9 +112,9 @@ void tst_FailureBox::unhandledWriteFailure()
     QFETCH(int, number);
     QFETCH(QString, found);
 
-    QString boom = path(scratch::BoomFileName);
+    QString boom = path(scratch::fileName(Sound::Boom));
     if (obstacle == u"missing")
-        boom = scratch::composePath(m_dir->filePath(u"gone"_s), scratch::BoomFileName);
+        boom = scratch::composePath(m_dir->filePath(u"gone"_s), scratch::fileName(Sound::Boom));
     else if (obstacle == u"folder")
         QVERIFY(QDir().mkdir(boom));
     else if (obstacle == u"fifo")
@@ -119,8 +124,8 @@ void tst_FailureBox::unhandledWriteFailure()
 
     MessageBoxWatcher watcher([this] { return countdownExists() ? u"present"_s : u"gone"_s; });
     const bool succeeded = guard([&] {
-        scratch::write(path(scratch::CountdownFileName), assets::CountdownSound);
-        scratch::write(boom, assets::BoomSound);
+        scratch::write(path(scratch::fileName(Sound::Countdown)), Sound::Countdown);
+        scratch::write(boom, Sound::Boom);
     });
 
     QVERIFY(!succeeded);
@@ -152,7 +157,7 @@ void tst_FailureBox::longPathWraps_data()
 void tst_FailureBox::longPathWraps()
 {
     QFETCH(QString, folder);
-    const QString file = scratch::composePath(folder, scratch::CountdownFileName);
+    const QString file = scratch::composePath(folder, scratch::fileName(Sound::Countdown));
     QVERIFY(file.size() >= 300);
 
     QRect frame;
@@ -166,7 +171,7 @@ void tst_FailureBox::longPathWraps()
         overlong = linesWiderThan(label->text(), label->font(), label->contentsRect().width());
         return box->text();
     });
-    QVERIFY(!guard([&] { scratch::write(file, assets::CountdownSound); }));
+    QVERIFY(!guard([&] { scratch::write(file, Sound::Countdown); }));
 
     QCOMPARE(watcher.seen.size(), 1);
     QCOMPARE(watcher.seen.first().text.remove(QChar(0x200b)),

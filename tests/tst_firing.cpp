@@ -92,9 +92,7 @@ Snapshot tst_Firing::snapshot() const
 {
     Snapshot s;
     s.window = m_form->isEnabled();
-    for (QWidget *input : std::initializer_list<QWidget *>{
-             m_form->DelayUpDown, m_form->DelayTextBox, m_form->PenaltyBoxRadio, m_form->KickRadio,
-             m_form->BanRadio, m_form->PowerSlider, m_form->TargetTextBox, m_form->FireButton})
+    for (QWidget *input : m_form->inputs())
         s.inputs << input->isEnabled();
     s.cursor = m_form->cursor().shape();
     s.value = m_form->ProgressBar1->value();
@@ -189,7 +187,7 @@ void tst_Firing::countdown()
     // early, and late by no more than a busy machine explains. Their
     // millisecond offsets are measured by bench_firing.
     for (int k = 1; k <= d + 1; ++k) {
-        const qint64 off = tickTimes.at(k - 1) - k * 1000;
+        const qint64 off = tickTimes.at(k - 1) - qint64(k) * 1000;
         QVERIFY2(off >= -EarlyTick && off < MaxLateness,
                  qPrintable(QString("tick %1 off by %2 ms").arg(k).arg(off)));
         if (k > 1)

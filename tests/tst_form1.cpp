@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -48,6 +49,7 @@ private slots:
     void targetEdit();
     void options_data();
     void options();
+    void inputsAreEveryControl();
     void slider_data();
     void slider();
     void spinner_data();
@@ -160,7 +162,7 @@ void tst_Form1::texts()
 {
     QFETCH(QString, name);
     QFETCH(QString, text);
-    QWidget *widget = child<QWidget>(name.toLatin1());
+    auto *widget = child<QWidget>(name.toLatin1());
     if (auto *label = qobject_cast<QLabel *>(widget)) {
         QCOMPARE(label->text(), text);
         // A target such as "<b>x" must show as typed, never as markup.
@@ -459,6 +461,31 @@ void tst_Form1::options()
     QCOMPARE(m_form->SelectedAction, action);
     QCOMPARE(m_form->NewsLabel->text(),
              "Launching a Power 1 " + action + " Laser to zib42zab after 10 seconds.");
+}
+
+// The lists the lock and the tab order are built from must name every
+// control the user can operate, so a new option button or input cannot be
+// left unlocked during a countdown.
+void tst_Form1::inputsAreEveryControl()
+{
+    QSet<QWidget *> operable;
+    QSet<QRadioButton *> optionButtons;
+    for (QWidget *widget : m_form->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (widget->isHidden())
+            continue;
+        if (qobject_cast<QAbstractButton *>(widget) || qobject_cast<QLineEdit *>(widget) ||
+            qobject_cast<QAbstractSlider *>(widget) || qobject_cast<UpDown *>(widget))
+            operable.insert(widget);
+        if (auto *option = qobject_cast<QRadioButton *>(widget))
+            optionButtons.insert(option);
+    }
+    const QList<QWidget *> inputs = m_form->inputs();
+    QCOMPARE(QSet<QWidget *>(inputs.begin(), inputs.end()).size(), inputs.size());
+    QCOMPARE(QSet<QWidget *>(inputs.begin(), inputs.end()), operable);
+    QCOMPARE(inputs.size(), 8);
+    const QList<QRadioButton *> options = m_form->options();
+    QCOMPARE(QSet<QRadioButton *>(options.begin(), options.end()), optionButtons);
+    QCOMPARE(options.first(), m_form->PenaltyBoxRadio);
 }
 
 void tst_Form1::slider_data()

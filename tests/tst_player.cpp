@@ -161,7 +161,7 @@ QString tst_Player::writeWav(const QString &name, quint8 level, int frames)
     wav += "data";
     append<quint32>(wav, frames);
     wav += QByteArray(frames + (frames & 1), char(level));
-    const QString path = m_dir.filePath(name);
+    QString path = m_dir.filePath(name);
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
         file.write(wav);
@@ -188,10 +188,10 @@ void tst_Player::secondPlayCutsOffFirst()
     const QString first = writeWav(u"first.wav"_s, 200, 2 * 22050);
     const QString second = writeWav(u"second.wav"_s, 60, 22050 / 2);
     startRecording();
-    const qint64 firstCall = qint64(AudioOutput::instance().framesDelivered());
+    const auto firstCall = qint64(AudioOutput::instance().framesDelivered());
     sound::play(first);
     QTest::qWait(300);
-    const qint64 secondCall = qint64(AudioOutput::instance().framesDelivered());
+    const auto secondCall = qint64(AudioOutput::instance().framesDelivered());
     sound::play(second);
     QTest::qWait(800);
     const Recording rec = stopRecording();
@@ -222,7 +222,7 @@ void tst_Player::sameSoundAgainRestarts()
     startRecording();
     sound::play(path);
     QTest::qWait(300);
-    const qint64 call = qint64(AudioOutput::instance().framesDelivered());
+    const auto call = qint64(AudioOutput::instance().framesDelivered());
     sound::play(path);
     QTest::qWait(700);
     const Recording rec = stopRecording();
@@ -270,7 +270,7 @@ void tst_Player::unplayableGivesAlertTone()
     file.close();
 
     startRecording();
-    const qint64 call = qint64(AudioOutput::instance().framesDelivered());
+    const auto call = qint64(AudioOutput::instance().framesDelivered());
     QElapsedTimer clock;
     clock.start();
     sound::play(path);
@@ -281,7 +281,7 @@ void tst_Player::unplayableGivesAlertTone()
     const qint64 start = find(rec, 0, nonSilent);
     QVERIFY(start >= 0);
     QVERIFY(boundMs(start, rec.offset + call) <= 30);
-    qint64 end = qint64(rec.frames.size());
+    auto end = qint64(rec.frames.size());
     while (end > start && rec.frames[size_t(end - 1)] == 0)
         --end;
     const int rate = AudioOutput::instance().format().frequency;
@@ -299,17 +299,17 @@ void tst_Player::unplayableGivesAlertTone()
 // and played from there, all of it, through the conversion to the device.
 void tst_Player::embeddedSoundPlaysWhole()
 {
-    const QByteArray asset = assets::lookup(u"CUSTOM"_s, assets::JungleSound);
+    const QByteArray asset = assets::lookup(Sound::Jungle);
     qsizetype first = 58, last = asset.size() - 1;
     while (first < asset.size() && quint8(asset[first]) == 128)
         ++first;
     while (last > first && quint8(asset[last]) == 128)
         --last;
-    const QString path = scratch::composePath(m_dir.path(), scratch::JungleFileName);
-    scratch::write(path, assets::JungleSound);
+    const QString path = scratch::composePath(m_dir.path(), scratch::fileName(Sound::Jungle));
+    scratch::write(path, Sound::Jungle);
 
     startRecording();
-    const qint64 call = qint64(AudioOutput::instance().framesDelivered());
+    const auto call = qint64(AudioOutput::instance().framesDelivered());
     sound::play(path);
     QTest::qWait(1700);
     const Recording rec = stopRecording();

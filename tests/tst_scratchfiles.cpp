@@ -42,10 +42,10 @@ private:
     enum class Entry { Absent, File, Folder, Link, ReadOnly, Fifo, Socket, HardLink };
 
     QString path(const QString &name) const { return m_dir->path() + u'/' + name.mid(1); }
-    static QByteArray asset(int id) { return assets::lookup(u"CUSTOM"_s, id); }
+    static QByteArray asset(Sound sound) { return assets::lookup(sound); }
     static void writeFile(const QString &path, const QByteArray &bytes);
     static QByteArray readFile(const QString &path);
-    static int writeFailure(const QString &path, int id);
+    static int writeFailure(const QString &path, Sound sound);
     static bool plant(Entry entry, const QString &path, const QString &target);
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -54,6 +54,7 @@ private:
 };
 
 Q_DECLARE_METATYPE(QList<int>)
+Q_DECLARE_METATYPE(Sound)
 
 void tst_ScratchFiles::init()
 {
@@ -84,10 +85,10 @@ QByteArray tst_ScratchFiles::readFile(const QString &path)
 }
 
 // The errno of the failed write, or 0 when it succeeded.
-int tst_ScratchFiles::writeFailure(const QString &path, int id)
+int tst_ScratchFiles::writeFailure(const QString &path, Sound sound)
 {
     try {
-        scratch::write(path, id);
+        scratch::write(path, sound);
     } catch (const FailureError &error) {
         return error.failure().number;
     }
@@ -102,14 +103,14 @@ bool tst_ScratchFiles::plant(Entry entry, const QString &path, const QString &ta
     case Entry::Absent:
         return true;
     case Entry::File:
-        scratch::write(path, assets::JungleSound);
+        scratch::write(path, Sound::Jungle);
         return true;
     case Entry::Folder:
         return QDir().mkdir(path);
     case Entry::Link:
         return QFile::link(target, path);
     case Entry::ReadOnly:
-        scratch::write(path, assets::JungleSound);
+        scratch::write(path, Sound::Jungle);
         return ::chmod(name.constData(), 0444) == 0;
     case Entry::Fifo:
         return ::mkfifo(name.constData(), 0600) == 0;
@@ -141,20 +142,22 @@ void tst_ScratchFiles::paths_data()
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("TEMP unset, TMPDIR set")
-        << QByteArray() << false << "/var/spool"_ba << scratch::CountdownFileName
+        << QByteArray() << false << "/var/spool"_ba << scratch::fileName(Sound::Countdown)
         << u"/var/spool/audiojunglecountdown.wav"_s;
     QTest::newRow("TEMP unset, TMPDIR unset")
-        << QByteArray() << false << QByteArray() << scratch::JungleFileName
+        << QByteArray() << false << QByteArray() << scratch::fileName(Sound::Jungle)
         << u"/tmp/audiojungle.wav"_s;
-    QTest::newRow("TEMP empty") << QByteArray() << true << "/var/spool"_ba << scratch::BoomFileName
+    QTest::newRow("TEMP empty") << QByteArray() << true << "/var/spool"_ba
+                                << scratch::fileName(Sound::Boom)
                                 << u"/var/spool/boomaudiojungle.wav"_s;
-    QTest::newRow("TEMP plain") << "/srv/t"_ba << true << "/var/spool"_ba << scratch::BoomFileName
+    QTest::newRow("TEMP plain") << "/srv/t"_ba << true << "/var/spool"_ba
+                                << scratch::fileName(Sound::Boom)
                                 << u"/srv/t/boomaudiojungle.wav"_s;
     QTest::newRow("TEMP ending in a slash")
-        << "/srv/t/"_ba << true << "/var/spool"_ba << scratch::JungleFileName
+        << "/srv/t/"_ba << true << "/var/spool"_ba << scratch::fileName(Sound::Jungle)
         << u"/srv/t//audiojungle.wav"_s;
     QTest::newRow("TEMP relative, with dots")
-        << "a/../b"_ba << true << QByteArray() << scratch::CountdownFileName
+        << "a/../b"_ba << true << QByteArray() << scratch::fileName(Sound::Countdown)
         << u"a/../b/audiojunglecountdown.wav"_s;
 }
 
@@ -182,35 +185,34 @@ void tst_ScratchFiles::paths()
 
 void tst_ScratchFiles::writeOverExisting_data()
 {
-    QTest::addColumn<int>("id");
+    QTest::addColumn<Sound>("sound");
     QTest::addColumn<int>("existingLength");
 
-    const QList<std::pair<const char *, int>> sounds = {{"countdown", assets::CountdownSound},
-                                                        {"boom", assets::BoomSound},
-                                                        {"jungle", assets::JungleSound}};
-    for (const auto &[sound, id] : sounds) {
-        const int length = int(asset(id).size());
-        QTest::addRow("%s, absent file", sound) << id << -1;
-        QTest::addRow("%s, empty file", sound) << id << 0;
-        QTest::addRow("%s, shorter file", sound) << id << length / 2;
-        QTest::addRow("%s, same length", sound) << id << length;
-        QTest::addRow("%s, longer file", sound) << id << length + 5000;
+    const QList<std::pair<const char *, Sound>> sounds = {
+        {"countdown", Sound::Countdown}, {"boom", Sound::Boom}, {"jungle", Sound::Jungle}};
+    for (const auto &[name, sound] : sounds) {
+        const int length = int(asset(sound).size());
+        QTest::addRow("%s, absent file", name) << sound << -1;
+        QTest::addRow("%s, empty file", name) << sound << 0;
+        QTest::addRow("%s, shorter file", name) << sound << length / 2;
+        QTest::addRow("%s, same length", name) << sound << length;
+        QTest::addRow("%s, longer file", name) << sound << length + 5000;
     }
 }
 
 void tst_ScratchFiles::writeOverExisting()
 {
-    QFETCH(int, id);
+    QFETCH(Sound, sound);
     QFETCH(int, existingLength);
 
-    const QString file = path(scratch::BoomFileName);
+    const QString file = path(scratch::fileName(Sound::Boom));
     QByteArray existing(qMax(existingLength, 0), '\xa5');
     if (existingLength >= 0)
         writeFile(file, existing);
 
-    scratch::write(file, id);
+    scratch::write(file, sound);
 
-    const QByteArray bytes = asset(id);
+    const QByteArray bytes = asset(sound);
     const QByteArray written = readFile(file);
     QCOMPARE(written.size(), qMax(bytes.size(), existing.size()));
     QVERIFY(written.startsWith(bytes));
@@ -252,7 +254,7 @@ void tst_ScratchFiles::writeRefused()
     QFETCH(int, expectedErrno);
     QFETCH(QString, found);
 
-    QString file = path(scratch::CountdownFileName);
+    QString file = path(scratch::fileName(Sound::Countdown));
     const QString target = m_dir->filePath(u"target"_s);
     const QByteArray targetBytes = "precious";
     writeFile(target, targetBytes);
@@ -272,12 +274,13 @@ void tst_ScratchFiles::writeRefused()
     else if (setup == u"folder")
         QVERIFY(QDir(m_dir->path()).mkdir(QFileInfo(file).fileName()));
     else if (setup == u"missing")
-        file = scratch::composePath(m_dir->filePath(u"gone"_s), scratch::CountdownFileName);
+        file =
+            scratch::composePath(m_dir->filePath(u"gone"_s), scratch::fileName(Sound::Countdown));
 
     QElapsedTimer clock;
     clock.start();
     try {
-        scratch::write(file, assets::CountdownSound);
+        scratch::write(file, Sound::Countdown);
         QFAIL("the write went through");
     } catch (const FailureError &error) {
         QCOMPARE(error.failure().number, expectedErrno);
@@ -295,7 +298,7 @@ void tst_ScratchFiles::writeRefused()
 // Root may write any file, so the write is tried by a child that gives up root first.
 void tst_ScratchFiles::writeRefusedReadOnly()
 {
-    const QString file = path(scratch::JungleFileName);
+    const QString file = path(scratch::fileName(Sound::Jungle));
     const QByteArray before = "read only";
     writeFile(file, before);
     QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
@@ -304,14 +307,14 @@ void tst_ScratchFiles::writeRefusedReadOnly()
                                                      QFile::ExeOther));
     int failure = 0;
     if (::geteuid() != 0) {
-        failure = writeFailure(file, assets::JungleSound);
+        failure = writeFailure(file, Sound::Jungle);
     } else {
         const pid_t child = ::fork();
         QVERIFY(child >= 0);
         if (child == 0) {
             if (::setgid(65534) != 0 || ::setuid(65534) != 0)
                 ::_exit(255);
-            ::_exit(writeFailure(file, assets::JungleSound));
+            ::_exit(writeFailure(file, Sound::Jungle));
         }
         int status = 0;
         QCOMPARE(::waitpid(child, &status, 0), child);
@@ -353,8 +356,8 @@ void tst_ScratchFiles::deleteAll()
 {
     QFETCH(QList<int>, entries);
 
-    const QStringList names = {scratch::CountdownFileName, scratch::BoomFileName,
-                               scratch::JungleFileName};
+    const QStringList names = {scratch::fileName(Sound::Countdown), scratch::fileName(Sound::Boom),
+                               scratch::fileName(Sound::Jungle)};
     const QString target = m_dir->filePath(u"target"_s);
     writeFile(target, "kept");
     for (int i = 0; i < names.size(); ++i)
@@ -365,7 +368,7 @@ void tst_ScratchFiles::deleteAll()
 
     for (int i = 0; i < names.size(); ++i) {
         const QFileInfo info(path(names[i]));
-        const Entry entry = Entry(entries[i]);
+        const auto entry = Entry(entries[i]);
         if (entry == Entry::File || entry == Entry::HardLink || entry == Entry::Absent)
             QVERIFY2(!info.exists() && !info.isSymLink(), qPrintable(names[i]));
         else
@@ -382,11 +385,11 @@ void tst_ScratchFiles::deleteAllReadsTempAfresh()
 {
     QTemporaryDir later;
     QVERIFY(later.isValid());
-    const QStringList names = {scratch::CountdownFileName, scratch::BoomFileName,
-                               scratch::JungleFileName};
+    const QStringList names = {scratch::fileName(Sound::Countdown), scratch::fileName(Sound::Boom),
+                               scratch::fileName(Sound::Jungle)};
     for (const QString &name : names) {
-        scratch::write(path(name), assets::BoomSound);
-        scratch::write(later.path() + u'/' + name.mid(1), assets::BoomSound);
+        scratch::write(path(name), Sound::Boom);
+        scratch::write(later.path() + u'/' + name.mid(1), Sound::Boom);
     }
     qputenv("TEMP", later.path().toLocal8Bit());
 

@@ -96,12 +96,9 @@ void tst_SoundServer::initTestCase()
     m_blip = writeWav(u"blip.wav"_s, {{200, 22050 / 10}});
     m_tone = writeWav(u"tone.wav"_s, {{200, 22050 / 2}});
     m_long = writeWav(u"long.wav"_s, {{200, 22050}, {60, 2 * 22050}});
-    const QList<QPair<QString, int>> assets = {{scratch::CountdownFileName, assets::CountdownSound},
-                                               {scratch::BoomFileName, assets::BoomSound},
-                                               {scratch::JungleFileName, assets::JungleSound}};
-    for (const auto &[name, id] : assets) {
-        m_assets << scratch::composePath(m_dir.path(), name);
-        scratch::write(m_assets.last(), id);
+    for (const SoundAsset &asset : SoundAssets) {
+        m_assets << scratch::composePath(m_dir.path(), scratch::fileName(asset.sound));
+        scratch::write(m_assets.last(), asset.sound);
     }
 }
 
@@ -133,7 +130,7 @@ void tst_SoundServer::cleanupTestCase()
 QString tst_SoundServer::writeWav(const QString &name, const QList<QPair<quint8, int>> &parts)
 {
     const QByteArray wav = levelWav(parts);
-    const QString path = m_dir.filePath(name);
+    QString path = m_dir.filePath(name);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(wav) != wav.size())
         qFatal("cannot write %s", qPrintable(path));
@@ -212,13 +209,29 @@ void tst_SoundServer::playsThenLetsTheServerIdle()
     QVERIFY2(ms(secondAt - secondCall) < 300,
              qPrintable(QString::number(ms(secondAt - secondCall))));
     QVERIFY2(idleAfter < 3000, qPrintable(QString::number(idleAfter)));
-    // The second sound plays whole, and nothing but silence follows it.
+    // The second sound plays whole, and nothing but silence follows it. A
+    // starved machine may make the server insert silence into the sound
+    // (an underrun); its samples still all come, so they are counted.
     qint64 end = secondAt;
-    while (end < qint64(heard.size()) && qAbs(heard[size_t(end)] - Low) <= 64)
-        ++end;
-    QVERIFY2(qAbs(ms(end - secondAt) - 500) < 30, qPrintable(QString::number(ms(end - secondAt))));
-    QCOMPARE(std::count_if(heard.begin() + end + 16, heard.end(), [](qint16 v) { return v != 0; }),
-             0);
+    qint64 played = 0;
+    for (qint64 at = secondAt; at < qint64(heard.size()); ++at) {
+        const qint16 sample = heard[size_t(at)];
+        if (qAbs(sample - Low) <= 64) {
+            ++played;
+            end = at + 1;
+        } else if (sample != 0) {
+            break;
+        }
+    }
+    QVERIFY2(qAbs(ms(played) - 500) < 30, qPrintable(QString::number(ms(played))));
+    const auto after =
+        std::find_if(heard.begin() + end + 16, heard.end(), [](qint16 v) { return v != 0; });
+    const auto stray = std::count_if(after, heard.end(), [](qint16 v) { return v != 0; });
+    QVERIFY2(stray == 0,
+             qPrintable(QStringLiteral("%1 samples not silent, the first %2 ms after the end (%3)")
+                            .arg(stray)
+                            .arg(ms(after - heard.begin() - end))
+                            .arg(after == heard.end() ? 0 : *after)));
 }
 
 void tst_SoundServer::stalledServerNeverBlocksPlay_data()

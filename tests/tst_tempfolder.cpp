@@ -77,8 +77,8 @@ void tst_TempFolder::tempKeptExactly()
 
     const QString read = scratch::readTempFolder();
     QCOMPARE(QFile::encodeName(read), temp);
-    const QString countdown = scratch::composePath(read, scratch::CountdownFileName);
-    scratch::write(countdown, assets::CountdownSound);
+    const QString countdown = scratch::composePath(read, scratch::fileName(Sound::Countdown));
+    scratch::write(countdown, Sound::Countdown);
     const QByteArray written = base + '/' + folder + "/audiojunglecountdown.wav";
     QCOMPARE(::access(written.constData(), F_OK), 0);
 

@@ -8,5 +8,3 @@ class QWidget;
 // the user has dismissed it; input to parent's window that comes with the
 // dismissal is dropped, so it cannot act on the text still being checked.
 void showMessage(QWidget *parent, const QString &text);
-
-inline constexpr const char *ApplicationTitle = "KESTA";

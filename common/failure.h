@@ -34,8 +34,14 @@ FailureError fileFailure(int errnoValue, const QString &path, const QString &fou
 
 using FailureReport = std::function<void(const Failure &)>;
 
-// The program installs one report (message box, clean-up, exit); tests install their own.
+// The program installs one report (message box, exit); tests install their own.
 void setFailureReport(FailureReport report);
+
+// What runs before a failure ends the program, whether a report is installed
+// or not: the program deletes its scratch files there. The bottom library
+// knows no scratch file, so the program installs it at start.
+void setFailureCleanUp(std::function<void()> cleanUp);
+void runFailureCleanUp();
 
 // Runs one handler's body. A FailureError escaping it is passed to the report.
 // Returns false when the body failed.

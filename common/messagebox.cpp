@@ -1,5 +1,7 @@
 #include "messagebox.h"
 
+#include "title.h"
+
 #include <QApplication>
 #include <QIcon>
 #include <QMessageBox>

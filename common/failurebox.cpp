@@ -2,13 +2,14 @@
 
 #include "failure.h"
 #include "messagebox.h"
-#include "scratchfiles.h"
+#include "title.h"
 
 #include <QApplication>
 #include <QTextBoundaryFinder>
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -57,9 +58,9 @@ void installFailureBox(std::function<void(int status)> exitProgram)
 {
     if (!exitProgram)
         exitProgram = leaveNow;
-    setFailureReport([exitProgram](const Failure &failure) {
+    setFailureReport([exitProgram = std::move(exitProgram)](const Failure &failure) {
         showFailure(failure);
-        scratch::deleteAll();
+        runFailureCleanUp();
         exitProgram(EXIT_FAILURE);
     });
 }

@@ -1,6 +1,6 @@
 #include "failure.h"
 
-#include "scratchfiles.h"
+#include "title.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -10,13 +10,14 @@
 
 namespace {
 
-// Without an installed report the failure still ends the program, as the
-// installed one would, only without a window.
+// Without an installed report the failure still ends the program, cleaned
+// up, only without a window.
 void reportToStandardError(const Failure &failure)
 {
-    std::fprintf(stderr, "KESTA: %s\n", failureText(failure).toLocal8Bit().constData());
+    std::fprintf(stderr, "%s: %s\n", ApplicationTitle,
+                 failureText(failure).toLocal8Bit().constData());
     std::fflush(stderr);
-    scratch::deleteAll();
+    runFailureCleanUp();
     std::_Exit(EXIT_FAILURE);
 }
 
@@ -24,6 +25,12 @@ FailureReport &installedReport()
 {
     static FailureReport report;
     return report;
+}
+
+std::function<void()> &installedCleanUp()
+{
+    static std::function<void()> cleanUp;
+    return cleanUp;
 }
 
 void report(const Failure &failure)
@@ -63,6 +70,17 @@ FailureError fileFailure(int errnoValue, const QString &path, const QString &fou
 void setFailureReport(FailureReport report)
 {
     installedReport() = std::move(report);
+}
+
+void setFailureCleanUp(std::function<void()> cleanUp)
+{
+    installedCleanUp() = std::move(cleanUp);
+}
+
+void runFailureCleanUp()
+{
+    if (const auto &cleanUp = installedCleanUp())
+        cleanUp();
 }
 
 bool guard(const std::function<void()> &body) noexcept

@@ -1,0 +1,5 @@
+#pragma once
+
+// The application's title: the caption of every message box and the prefix
+// of a failure reported without a window.
+inline constexpr char ApplicationTitle[] = "KESTA";
