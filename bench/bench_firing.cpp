@@ -20,8 +20,8 @@ double cpuSeconds()
 {
     rusage usage = {};
     getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 void fire(Form1 &form, int delay)
@@ -38,11 +38,11 @@ void fire(Form1 &form, int delay)
     const double cpuStart = cpuSeconds();
     clock.start();
     form.FireButton->click();
-    const double waitSeconds = clock.nsecsElapsed() / 1e9;
+    const double waitSeconds = double(clock.nsecsElapsed()) / 1e9;
     const double cpuWait = cpuSeconds() - cpuStart;
     while (boom < 0)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    const double restSeconds = boom / 1e9 - waitSeconds;
+    const double restSeconds = double(boom) / 1e9 - waitSeconds;
     const double cpuRest = cpuSeconds() - cpuStart - cpuWait;
     QObject::disconnect(tickConnection);
     QObject::disconnect(boomConnection);
@@ -50,12 +50,12 @@ void fire(Form1 &form, int delay)
     std::printf("delay %d\n  tick offsets (ms):", delay);
     double worst = 0;
     for (qsizetype k = 0; k + 1 < ticks.size(); ++k) {
-        const double off = ticks.at(k) / 1e6 - (k + 1) * 1000.0;
+        const double off = double(ticks.at(k)) / 1e6 - double(k + 1) * 1000.0;
         worst = qMax(worst, qAbs(off));
         std::printf(" %+.2f", off);
     }
     std::printf("\n  worst tick %.2f ms; boom offset from %d s: %+.2f ms\n", worst, delay + 1,
-                boom / 1e6 - (delay + 1) * 1000.0);
+                double(boom) / 1e6 - (delay + 1) * 1000.0);
     std::printf("  cpu in the wait: %.1f %% of one core (%.3f s of %.3f s)\n",
                 100 * cpuWait / waitSeconds, cpuWait, waitSeconds);
     if (restSeconds > 0.05)
@@ -69,8 +69,8 @@ void fire(Form1 &form, int delay)
                                      : QStringLiteral("(boom inside the wait)");
     std::printf("row: delay %d | worst tick %.2f ms, boom %+.2f ms | processor: wait %.1f %%, "
                 "countdown %s of one core\n",
-                delay, worst, boom / 1e6 - (delay + 1) * 1000.0, 100 * cpuWait / waitSeconds,
-                qPrintable(countdownCpu));
+                delay, worst, double(boom) / 1e6 - (delay + 1) * 1000.0,
+                100 * cpuWait / waitSeconds, qPrintable(countdownCpu));
 }
 
 } // namespace

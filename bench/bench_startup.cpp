@@ -74,6 +74,7 @@ std::optional<Run> runOnce(const char *program, const QByteArray &temp)
     std::vector<QByteArray> env =
         environmentWith({spawned, "TEMP=" + temp, "SDL_AUDIODRIVER=dummy"});
     std::vector<char *> envp;
+    envp.reserve(env.size() + 1);
     for (QByteArray &line : env)
         envp.push_back(line.data());
     envp.push_back(nullptr);
@@ -94,7 +95,7 @@ std::optional<Run> runOnce(const char *program, const QByteArray &temp)
     const qsizetype at = output.indexOf("first-paint-ms ");
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || at < 0)
         return std::nullopt;
-    return Run{output.mid(at + 15).trimmed().toDouble(), usage.ru_maxrss / 1024.0};
+    return Run{output.mid(at + 15).trimmed().toDouble(), double(usage.ru_maxrss) / 1024.0};
 }
 
 double median(std::vector<double> values)

@@ -38,7 +38,7 @@ private:
     void report()
     {
         const qint64 spawned = qgetenv("BENCH_SPAWN_NS").toLongLong();
-        std::printf("first-paint-ms %.3f\n", (monotonicNs() - spawned) / 1e6);
+        std::printf("first-paint-ms %.3f\n", double(monotonicNs() - spawned) / 1e6);
         std::fflush(stdout);
         QCoreApplication::quit();
     }

@@ -69,7 +69,7 @@ void AudioFeed::fill(unsigned char *stream, int length)
     std::memset(stream + written, m_silence, size_t(length - written));
     m_framesDelivered.fetch_add(quint64(length / m_frameBytes), std::memory_order_acq_rel);
     if (!m_playing) {
-        const quint64 silent = quint64((length - written) / m_frameBytes);
+        const auto silent = quint64((length - written) / m_frameBytes);
         m_idleFrames.store(m_idleFrames.load(std::memory_order_relaxed) + silent);
     }
 }

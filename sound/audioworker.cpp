@@ -47,7 +47,7 @@ void silenceAlsa()
 }
 
 // Far above the largest sound; a bigger file is not one of ours.
-constexpr qint64 MaxFileBytes = 64 * 1024 * 1024;
+constexpr qint64 MaxFileBytes = qint64(64) * 1024 * 1024;
 
 // The scratch folder is shared, so whatever sits at the path may be a FIFO or
 // a device: only a regular file is read, and the open never waits.

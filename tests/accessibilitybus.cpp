@@ -93,7 +93,7 @@ QJsonObject AccessibilityBus::fire(const QString &application, const QString &de
         driver.waitForFinished();
         return {{"error", "the driver did not finish"}};
     }
-    const QJsonObject report = QJsonDocument::fromJson(driver.readAllStandardOutput()).object();
+    QJsonObject report = QJsonDocument::fromJson(driver.readAllStandardOutput()).object();
     if (report.isEmpty())
         return {{"error", QString::fromLocal8Bit(driver.readAllStandardError())}};
     return report;

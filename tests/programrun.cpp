@@ -85,7 +85,7 @@ std::vector<qint16> readRecording(const QString &recording)
         return {};
     const QByteArray bytes = file.readAll();
     const auto *begin = reinterpret_cast<const qint16 *>(bytes.constData());
-    return std::vector<qint16>(begin, begin + bytes.size() / 2);
+    return {begin, begin + bytes.size() / 2};
 }
 
 qsizetype findRun(const std::vector<qint16> &recording, const std::vector<qint16> &sound,
@@ -94,7 +94,8 @@ qsizetype findRun(const std::vector<qint16> &recording, const std::vector<qint16
     if (from + length > sound.size())
         return -1;
     for (size_t at = first; at <= last && at + length <= recording.size(); ++at) {
-        if (std::equal(sound.begin() + from, sound.begin() + from + length, recording.begin() + at))
+        const qint16 *run = sound.data() + from;
+        if (std::equal(run, run + length, recording.data() + at))
             return qsizetype(at - from);
     }
     return -1;

@@ -177,7 +177,7 @@ void tst_Accessibility::namesAndDescriptions()
     QFETCH(int, role);
     QFETCH(QString, name);
     QFETCH(QString, description);
-    QWidget *widget = window(which)->findChild<QWidget *>(control);
+    auto *widget = window(which)->findChild<QWidget *>(control);
     QVERIFY(widget);
     QAccessibleInterface *node = accessible(widget);
     QVERIFY(node);
@@ -204,7 +204,7 @@ void tst_Accessibility::headingsLabelTheirInputs()
     QFETCH(QString, heading);
     QFETCH(QString, input);
     auto *label = m_console->findChild<QLabel *>(heading);
-    QWidget *widget = m_console->findChild<QWidget *>(input);
+    auto *widget = m_console->findChild<QWidget *>(input);
     QVERIFY(label && widget);
     QCOMPARE(label->buddy(), widget);
     const auto relations = accessible(widget)->relations(QAccessible::Label);

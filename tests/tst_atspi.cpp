@@ -38,8 +38,8 @@ QJsonObject findNode(const QJsonObject &node, const QString &role, const QString
 {
     if (node.value("role").toString() == role && node.value("name").toString() == name)
         return node;
-    for (const QJsonValue &child : node.value("children").toArray()) {
-        const QJsonObject found = findNode(child.toObject(), role, name);
+    for (const auto &child : node.value("children").toArray()) {
+        QJsonObject found = findNode(child.toObject(), role, name);
         if (!found.isEmpty())
             return found;
     }
@@ -53,7 +53,7 @@ void collectUnnamed(const QJsonObject &node, QStringList &unnamed)
     if (node.value("showing").toBool() && reachable.contains(node.value("role").toString()) &&
         node.value("name").toString().trimmed().isEmpty())
         unnamed << node.value("role").toString();
-    for (const QJsonValue &child : node.value("children").toArray())
+    for (const auto &child : node.value("children").toArray())
         collectUnnamed(child.toObject(), unnamed);
 }
 

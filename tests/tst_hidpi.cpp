@@ -48,8 +48,7 @@ const QRect Satellite(316, 84, 66, 40);
 
 QRect scaled(const QRect &rect, double scale)
 {
-    return QRect((QPointF(rect.topLeft()) * scale).toPoint(),
-                 (QSizeF(rect.size()) * scale).toSize());
+    return {(QPointF(rect.topLeft()) * scale).toPoint(), (QSizeF(rect.size()) * scale).toSize()};
 }
 
 // The full picture scaled smoothly to the picture control's size in pixels.
@@ -118,7 +117,7 @@ QImage tst_HiDpi::consoleShot(const QProcessEnvironment &extra)
     const xcb_window_t window = m_windows->waitFor(ConsoleTitle, 15000);
     if (!window)
         return {};
-    const QImage shot = stableGrab(window);
+    QImage shot = stableGrab(window);
     m_windows->requestClose(window);
     program.verifyCleanEnd(temp.path());
     return shot;

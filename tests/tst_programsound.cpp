@@ -158,9 +158,11 @@ void tst_ProgramSound::firingHeardThenServerIdles()
         deviceSamples(QStringLiteral(LASER_SOURCE_DIR "/assets/countdown.wav"));
     const std::vector<qint16> boom =
         deviceSamples(QStringLiteral(LASER_SOURCE_DIR "/assets/boom.wav"));
-    const qsizetype countdownAt = findSound(heard, countdown, firedAt, firedAt + Rate);
+    const auto second = qsizetype(Rate);
+    const qsizetype countdownAt = findSound(heard, countdown, firedAt, firedAt + second);
     QVERIFY2(countdownAt >= 0, "the countdown was not heard within a second of FIRE!");
-    const qsizetype boomAt = findSound(heard, boom, countdownAt + Rate * 2, countdownAt + Rate * 4);
+    const qsizetype boomAt =
+        findSound(heard, boom, countdownAt + second * 2, countdownAt + second * 4);
     QVERIFY2(boomAt >= 0, "no boom between 2 and 4 seconds after the countdown");
     const double boomAfter = double(boomAt - countdownAt) / Rate;
     QVERIFY2(boomAfter > 2.8 && boomAfter < 3.2, qPrintable(QString::number(boomAfter)));

@@ -140,7 +140,7 @@ QImage tst_Themes::shot(bool locked)
     if (locked)
         m_form->DisableAll();
     m_form->ProgressBar1->setValue(50);
-    const QImage image = m_form->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QImage image = m_form->grab().toImage().convertToFormat(QImage::Format_RGB32);
     if (!locked)
         m_shots.insert(QTest::currentDataTag(), image);
     return image;

@@ -37,7 +37,7 @@ QString X11Properties::atomName(xcb_atom_t atom) const
         xcb_get_atom_name_reply(m_connection, xcb_get_atom_name(m_connection, atom), nullptr);
     if (!reply)
         return {};
-    const QString name =
+    QString name =
         QString::fromLatin1(xcb_get_atom_name_name(reply), xcb_get_atom_name_name_length(reply));
     std::free(reply);
     return name;

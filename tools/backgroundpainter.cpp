@@ -138,8 +138,9 @@ void BackgroundPainter::bloom(QImage &image) const
                 (0.2126 * qRed(c) + 0.7152 * qGreen(c) + 0.0722 * qBlue(c)) / 255.0;
             const auto keep =
                 static_cast<float>(std::max(0.0, level - 0.6) / std::max(level, 1e-6));
-            glow[static_cast<std::size_t>(y) * width + x] = {qRed(c) * keep, qGreen(c) * keep,
-                                                             qBlue(c) * keep};
+            glow[static_cast<std::size_t>(y) * width + x] = {static_cast<float>(qRed(c)) * keep,
+                                                             static_cast<float>(qGreen(c)) * keep,
+                                                             static_cast<float>(qBlue(c)) * keep};
         }
     }
     for (int pass = 0; pass < 3; ++pass) {

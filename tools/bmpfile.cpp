@@ -12,7 +12,7 @@ QByteArray encode(const QImage &image)
     const quint32 stride = (width * 3 + 3) / 4 * 4;
     const quint32 pixelBytes = stride * height;
     QByteArray out;
-    out.reserve(static_cast<qsizetype>(54 + pixelBytes));
+    out.reserve(54 + static_cast<qsizetype>(pixelBytes));
     out.append("BM", 2);
     appendU32(out, 54 + pixelBytes);
     appendU32(out, 0);
@@ -31,10 +31,10 @@ QByteArray encode(const QImage &image)
     for (int y = rgb.height() - 1; y >= 0; --y) {
         const uchar *line = rgb.constScanLine(y);
         QByteArray row(static_cast<qsizetype>(stride), '\0');
-        for (quint32 x = 0; x < width; ++x) {
-            row[3 * x] = static_cast<char>(line[3 * x + 2]);
-            row[3 * x + 1] = static_cast<char>(line[3 * x + 1]);
-            row[3 * x + 2] = static_cast<char>(line[3 * x]);
+        for (qsizetype at = 0; at < 3 * static_cast<qsizetype>(width); at += 3) {
+            row[at] = static_cast<char>(line[at + 2]);
+            row[at + 1] = static_cast<char>(line[at + 1]);
+            row[at + 2] = static_cast<char>(line[at]);
         }
         out.append(row);
     }

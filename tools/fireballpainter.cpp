@@ -202,8 +202,8 @@ QImage FireballPainter::icon(int size) const
             int covered = 0;
             for (int sy = 0; sy < kSub; ++sy) {
                 for (int sx = 0; sx < kSub; ++sx) {
-                    const double h =
-                        fine[static_cast<std::size_t>(y * kSub + sy) * size * kSub + x * kSub + sx];
+                    const double h = fine[static_cast<std::size_t>(y * kSub + sy) * size * kSub +
+                                          static_cast<std::size_t>(x * kSub + sx)];
                     sum += h;
                     covered += h >= kVisibleHeat * 2.0 ? 1 : 0;
                 }

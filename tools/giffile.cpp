@@ -49,7 +49,8 @@ bool putFrame(GifFileType *gif, const giffile::Animation &animation,
         return false;
     }
     for (int y = 0; y < animation.height; ++y) {
-        auto *row = const_cast<GifPixelType *>(pixels.data() + y * animation.width);
+        auto *row = const_cast<GifPixelType *>(pixels.data() +
+                                               static_cast<std::ptrdiff_t>(y) * animation.width);
         if (EGifPutLine(gif, row, animation.width) != GIF_OK) {
             return false;
         }

@@ -237,9 +237,12 @@ QList<QRgb> IconPainter::palette256()
     auto ramp = [&palette](QColor from, QColor to, int steps) {
         for (int i = 0; i < steps; ++i) {
             const float t = static_cast<float>(i) / static_cast<float>(steps - 1);
-            palette.append(qRgb(qRound(from.red() + (to.red() - from.red()) * t),
-                                qRound(from.green() + (to.green() - from.green()) * t),
-                                qRound(from.blue() + (to.blue() - from.blue()) * t)));
+            // Spelled out in float, the type the ramp has always been computed in.
+            auto mix = [t](int a, int b) {
+                return qRound(static_cast<float>(a) + static_cast<float>(b - a) * t);
+            };
+            palette.append(qRgb(mix(from.red(), to.red()), mix(from.green(), to.green()),
+                                mix(from.blue(), to.blue())));
         }
     };
     ramp(QColor(20, 30, 70), QColor(80, 130, 210), 30);

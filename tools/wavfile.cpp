@@ -42,8 +42,7 @@ QByteArray encode(const std::vector<std::uint8_t> &samples, const Layout &layout
     appendTag(out, "data");
     appendU32(out, count);
     out.append(reinterpret_cast<const char *>(samples.data()), static_cast<qsizetype>(count));
-    out.append(static_cast<qsizetype>(pad + static_cast<std::uint32_t>(layout.trailingZeros)),
-               '\0');
+    out.append(static_cast<qsizetype>(pad) + static_cast<qsizetype>(layout.trailingZeros), '\0');
     return out;
 }
 
