@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Starts the launcher: the console, the wiring to the result window, and the

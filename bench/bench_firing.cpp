@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Fires the console with delays 1, 3 and 20 and prints how far each tick and
 // the boom land from their ideal times, and the processor time the process
 // spends in the locked wait and in the rest of the countdown.

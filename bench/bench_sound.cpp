@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Measures how soon a play call is heard, through SDL's disk driver: the delay
 // from a call to the countdown's first frame, and from a second call to the
 // switch to the boom, 20 calls each; then, 8 times, from a call to the first

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Times the console's first paint against a bare Qt window of the same size
 // with one label: each program is spawned 20 times, alternating, under the
 // current display; each reports when its first frame was done and quits.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The anchor: the least a Qt Widgets program does to show a window of the
 // console's size with one label, ended by the same probe after its first frame.
 #include "firstpaintprobe.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The launcher itself, started exactly as the installed program starts, with
 // a probe that ends it after its console's first frame.
 #include "application.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "failurebox.h"
 
 #include "failure.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "messagebox.h"
 
 #include "title.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "timer.h"
 
 Timer::Timer(QObject *parent)

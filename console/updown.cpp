@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "updown.h"
 
 #include "settings.h"

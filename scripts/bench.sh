@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the benchmarks and prints their figures as one table: first paint and
 # peak memory against a bare Qt window, countdown tick and boom offsets with
 # the processor time of the wait, and how soon a sound is heard.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian 12 packages the launcher needs to build, run and test.
 # Safe to rerun: it asks apt only for what is missing.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what is missing, then builds and runs every test twice: in the
 # normal build and under AddressSanitizer with UndefinedBehaviorSanitizer.
 # clang-tidy checks the sources at a lower priority alongside, mostly while

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs clang-tidy with the committed .clang-tidy over every source file a
 # configured build compiles (build/default unless another folder is given),
 # one per processor. Any finding fails the run.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "alerttone.h"
 
 #include <QtEndian>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "audiofeed.h"
 
 #include "soundstream.h"

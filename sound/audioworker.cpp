@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "audioworker.h"
 
 #include "alerttone.h"

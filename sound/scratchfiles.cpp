@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "scratchfiles.h"
 
 #include "assetstore.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """Drives one firing of the launcher as a screen reader user would, through
 the AT-SPI accessibility bus, and reports what a screen reader finds.
 

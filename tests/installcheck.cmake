@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installs into a scratch prefix and checks that the desktop finds the
 # program, its launcher, its metadata and an icon at every size, that the
 # manual and the package documents are there, compressed where Debian

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "sinkrecorder.h"
 
 #include "pulseserver.h"

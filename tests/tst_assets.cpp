@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "assetfiles.h"
 #include "littleendian.h"
 

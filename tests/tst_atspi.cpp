@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "accessibilitybus.h"
 #include "programrun.h"
 #include "x11windows.h"

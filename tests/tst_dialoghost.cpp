@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "assetstore.h"
 #include "dialog.h"
 #include "dialoghost.h"

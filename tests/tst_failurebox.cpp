@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "assetstore.h"
 #include "failure.h"
 #include "failurebox.h"

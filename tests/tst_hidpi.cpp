@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "imagemeasures.h"
 #include "programrun.h"
 #include "x11properties.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "levelwav.h"
 #include "soundstream.h"
 

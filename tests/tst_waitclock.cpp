@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "waitclock.h"
 
 #include <QTest>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "x11properties.h"
 
 #include <QGuiApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "assetcomparison.h"
 
 #include "assetwriter.h"

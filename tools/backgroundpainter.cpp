@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "backgroundpainter.h"
 
 #include "earthpainter.h"

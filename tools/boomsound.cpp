@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "portablemath.h"
 #include "random.h"
 #include "reverb.h"

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Regenerates every asset into OUTPUT_DIR and holds the result against the
 # committed copies in ASSETS_DIR, file by file (see assetcomparison.h for the
 # rule each file gets).

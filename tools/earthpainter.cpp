@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "earthpainter.h"
 #include "portablemath.h"
 

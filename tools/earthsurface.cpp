@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "earthsurface.h"
 
 #include "noise.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fireballpainter.h"
 
 #include "noise.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "giffile.h"
 
 #include <gif_lib.h>

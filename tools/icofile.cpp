@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "icofile.h"
 
 #include "littleendian.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "iconpainter.h"
 
 #include <QColor>

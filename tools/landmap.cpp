@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "landmap.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "assetwriter.h"
 
 #include <QDir>

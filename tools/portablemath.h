@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // Elementary functions built from IEEE-754 additions, multiplications,

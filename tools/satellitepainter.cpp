@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "satellitepainter.h"
 
 #include "noise.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "svfilter.h"
 
 #include "portablemath.h"

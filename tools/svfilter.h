@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // A state-variable filter (trapezoidal form): stays stable while its cutoff is
