@@ -167,11 +167,15 @@ void tst_ProgramSound::firingHeardThenServerIdles()
     QVERIFY2(boomAt >= 0, "no boom between 2 and 4 seconds after the countdown");
     const double boomAfter = double(boomAt - countdownAt) / Rate;
     QVERIFY2(boomAfter > 2.8 && boomAfter < 3.2, qPrintable(QString::number(boomAfter)));
-    // The countdown still plays a quarter of a second before the boom.
+    // The countdown still plays a quarter of a second before the boom. A
+    // starved machine may make the server insert silence into it, which only
+    // moves its later part on towards the boom.
     const size_t before = size_t(boomAt - countdownAt) - Rate / 4;
-    QVERIFY2(findRun(heard, countdown, before, 256, before + countdownAt - Rate / 20,
-                     before + countdownAt + Rate / 20) >= 0,
-             "the countdown did not play up to the boom");
+    const qsizetype lateStart = findRun(heard, countdown, before, 256,
+                                        before + countdownAt - Rate / 20, size_t(boomAt) - 256);
+    QVERIFY2(lateStart >= 0, "the countdown did not play up to the boom");
+    qInfo("the countdown's last quarter second came %.1f ms after its place",
+          1000.0 * double(lateStart - countdownAt) / Rate);
     const double idleAfter = double(goneAt - boomAt) / Rate - BoomSeconds;
     qInfo("countdown heard %.1f ms after the click; stream gone %.2f s after the boom ended",
           1000.0 * double(countdownAt - firedAt) / Rate, idleAfter);
