@@ -24,10 +24,11 @@ void AudioFeed::reset(int frameBytes, unsigned char silence)
 
 void AudioFeed::offer(std::unique_ptr<SoundStream> sound)
 {
-    if (m_incoming.exchange(sound.get()) == nullptr) {
-        // The callback took the last offer, so it has left the one before.
+    // Null: the callback took the last offer and has left the one before it.
+    // When collect() has already moved that offer to m_taken, it is the one
+    // the callback may be reading now, so it stays.
+    if (m_incoming.exchange(sound.get()) == nullptr && m_offered)
         m_taken = std::move(m_offered);
-    }
     m_offered = std::move(sound);
 }
 
