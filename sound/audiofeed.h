@@ -41,8 +41,8 @@ private:
     void fill(unsigned char *stream, int length);
 
     // Owned by the audio thread. m_offered has been handed over and may be
-    // playing; m_taken is the one before it, kept until the callback is
-    // known to have moved on.
+    // playing; m_taken is the last one the callback is known to have taken,
+    // kept until it is known to have moved on.
     std::unique_ptr<SoundStream> m_offered;
     std::unique_ptr<SoundStream> m_taken;
 
