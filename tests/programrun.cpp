@@ -3,16 +3,61 @@
 
 #include "soundstream.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QTest>
 
 #include <algorithm>
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+
+namespace {
+
+// With no session bus named, libdbus forks to start one for the X display
+// (in Qt's bus thread at start, in the sound thread at the first sound). A
+// fork in a threaded program is where an instrumented allocator can lock up
+// the child, which then outlives the test. A bus that is not there is simply
+// absent: nothing is forked.
+constexpr auto NoSessionBus = "unix:path=/nonexistent/laser-tests-no-session-bus";
+
+// The processes of a group that are still alive (zombies are already over),
+// each as its pid and command name.
+QStringList livingInGroup(qint64 group)
+{
+    QStringList living;
+    const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs);
+    for (const QString &pid : pids) {
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // pid (comm) state ppid pgrp ...; the name may hold spaces and parentheses.
+        const QByteArray line = stat.readAll();
+        const qsizetype nameEnd = line.lastIndexOf(')');
+        const QList<QByteArray> fields = line.mid(nameEnd + 2).split(' ');
+        if (nameEnd < 0 || fields.size() < 3 || fields[0] == "Z")
+            continue;
+        if (fields[2].toLongLong() == group)
+            living << pid + QLatin1Char(' ') +
+                          line.mid(line.indexOf('(') + 1, nameEnd - line.indexOf('(') - 1);
+    }
+    return living;
+}
+
+} // namespace
 
 ProgramRun::ProgramRun()
     : m_environment(QProcessEnvironment::systemEnvironment())
 {
     m_environment.remove("QT_QPA_PLATFORM");
+    m_environment.insert("DBUS_SESSION_BUS_ADDRESS", NoSessionBus);
+    // A group of its own, so that whatever the program starts can be found
+    // and stopped with it; and it goes when the test does, however that ends.
+    m_process.setChildProcessModifier([] {
+        ::setpgid(0, 0);
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+    });
 }
 
 ProgramRun::~ProgramRun()
@@ -38,6 +83,7 @@ void ProgramRun::start(const QString &temp, const QString &recording)
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     m_process.start(binary(), {});
     QVERIFY2(m_process.waitForStarted(), qPrintable(binary()));
+    m_group = m_process.processId();
 }
 
 bool ProgramRun::finished(int timeoutMs)
@@ -52,6 +98,14 @@ void ProgramRun::verifyCleanEnd(const QString &temp, int timeoutMs)
     QCOMPARE(m_process.exitCode(), 0);
     const QStringList left = QDir(temp).entryList({"*.wav"}, QDir::Files);
     QVERIFY2(left.isEmpty(), qPrintable(left.join(", ")));
+    // Nor anything it started.
+    QStringList living = livingInGroup(m_group);
+    const QDeadlineTimer deadline(1000);
+    while (!living.isEmpty() && !deadline.hasExpired()) {
+        QTest::qWait(20);
+        living = livingInGroup(m_group);
+    }
+    QVERIFY2(living.isEmpty(), qPrintable("still running: " + living.join(", ")));
 }
 
 void ProgramRun::kill()
@@ -60,6 +114,8 @@ void ProgramRun::kill()
         m_process.kill();
         m_process.waitForFinished();
     }
+    if (m_group > 0 && !livingInGroup(m_group).isEmpty())
+        ::kill(-pid_t(m_group), SIGKILL);
 }
 
 void runTool(const QString &program, const QStringList &arguments)

@@ -24,7 +24,8 @@ public:
     // heard; otherwise the dummy driver plays into nothing.
     void start(const QString &temp, const QString &recording = {});
     bool finished(int timeoutMs);
-    // Exit status 0 within the time given, and no sound file left in temp.
+    // Exit status 0 within the time given, no sound file left in temp, and
+    // no process the program started still running.
     void verifyCleanEnd(const QString &temp, int timeoutMs = 10000);
     void kill();
 
@@ -34,6 +35,8 @@ public:
 private:
     QProcessEnvironment m_environment;
     QProcess m_process;
+    // The program's process group: its pid once started.
+    qint64 m_group = 0;
 };
 
 // Runs a command to its end and checks that it succeeded.

@@ -61,8 +61,8 @@ void tst_AudioFeed::newestSoundPlays_data()
     QTest::addColumn<quint8>("heard");
 
     QTest::newRow("one sound") << QList<quint8>{200} << false << quint8(200);
-    QTest::newRow("two offers before a callback: the newer") << QList<quint8>{200, 60} << false
-                                                            << quint8(60);
+    QTest::newRow("two offers before a callback: the newer")
+        << QList<quint8>{200, 60} << false << quint8(60);
     QTest::newRow("a sound cut off by the next") << QList<quint8>{200, 60} << true << quint8(60);
     QTest::newRow("three, each cut off") << QList<quint8>{200, 60, 230} << true << quint8(230);
 }
