@@ -146,8 +146,8 @@ int main()
     const QString streamPath = dir.filePath(QStringLiteral("stream.raw"));
     qputenv("SDL_AUDIODRIVER", "disk");
     qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(streamPath));
-    const QString countdown = scratch::composePath(dir.path(), scratch::fileName(Sound::Countdown));
-    const QString boom = scratch::composePath(dir.path(), scratch::fileName(Sound::Boom));
+    const QString countdown = scratch::composePath(dir.path(), Sound::Countdown);
+    const QString boom = scratch::composePath(dir.path(), Sound::Boom);
     const QString missing = dir.filePath(QStringLiteral("missing.wav"));
     scratch::write(countdown, Sound::Countdown);
     scratch::write(boom, Sound::Boom);

@@ -256,9 +256,9 @@ void Form1::Form_Load()
 {
     const bool written = guard([this] {
         TempFolder = scratch::readTempFolder();
-        CountdownSoundPath = scratch::composePath(TempFolder, scratch::fileName(Sound::Countdown));
+        CountdownSoundPath = scratch::composePath(TempFolder, Sound::Countdown);
         scratch::write(CountdownSoundPath, Sound::Countdown);
-        BoomSoundPath = scratch::composePath(TempFolder, scratch::fileName(Sound::Boom));
+        BoomSoundPath = scratch::composePath(TempFolder, Sound::Boom);
         scratch::write(BoomSoundPath, Sound::Boom);
     });
     if (!written)

@@ -100,7 +100,7 @@ void Dialog::createButton()
 void Dialog::Form_Load()
 {
     TempFolder = scratch::readTempFolder();
-    JungleSoundPath = scratch::composePath(TempFolder, scratch::fileName(Sound::Jungle));
+    JungleSoundPath = scratch::composePath(TempFolder, Sound::Jungle);
     scratch::write(JungleSoundPath, Sound::Jungle);
 
     const Verdict verdict =

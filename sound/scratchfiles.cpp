@@ -169,6 +169,11 @@ QString fileName(Sound sound)
     return QString::fromLatin1(assets::soundAsset(sound).scratchName);
 }
 
+QString composePath(const QString &tempFolder, Sound sound)
+{
+    return composePath(tempFolder, fileName(sound));
+}
+
 void write(const QString &path, Sound sound)
 {
     const QByteArray bytes = assets::lookup(sound);
@@ -187,7 +192,7 @@ void deleteAll()
     if (!folder)
         return;
     for (const SoundAsset &sound : SoundAssets)
-        deleteIfOurs(composePath(*folder, QString::fromLatin1(sound.scratchName)));
+        deleteIfOurs(composePath(*folder, sound.sound));
 }
 
 } // namespace scratch

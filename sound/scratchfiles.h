@@ -18,6 +18,8 @@ QString readTempFolder();
 // The folder, then the name with its leading backslash standing for "/"; an
 // empty folder means the platform's temporary folder. Nothing is normalised.
 QString composePath(const QString &tempFolder, const QString &fileName);
+// The path of the sound's scratch file in the folder.
+QString composePath(const QString &tempFolder, Sound sound);
 
 // Writes the sound's embedded asset over the start of the file at path,
 // never truncating it. Throws FailureError on any failure, and when anything

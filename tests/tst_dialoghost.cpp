@@ -52,7 +52,7 @@ private:
 void tst_DialogHost::initTestCase()
 {
     QVERIFY(m_temp.isValid());
-    m_junglePath = scratch::composePath(m_temp.path(), scratch::fileName(Sound::Jungle));
+    m_junglePath = scratch::composePath(m_temp.path(), Sound::Jungle);
     installFontSubstitutions();
     setFailureReport([this](const Failure &failure) { m_failures << failure; });
     sound::setPlayWatcher([this](const QString &path) { m_played << path; });

@@ -115,7 +115,7 @@ void tst_FailureBox::unhandledWriteFailure()
 
     QString boom = path(scratch::fileName(Sound::Boom));
     if (obstacle == u"missing")
-        boom = scratch::composePath(m_dir->filePath(u"gone"_s), scratch::fileName(Sound::Boom));
+        boom = scratch::composePath(m_dir->filePath(u"gone"_s), Sound::Boom);
     else if (obstacle == u"folder")
         QVERIFY(QDir().mkdir(boom));
     else if (obstacle == u"fifo")
@@ -158,7 +158,7 @@ void tst_FailureBox::longPathWraps_data()
 void tst_FailureBox::longPathWraps()
 {
     QFETCH(QString, folder);
-    const QString file = scratch::composePath(folder, scratch::fileName(Sound::Countdown));
+    const QString file = scratch::composePath(folder, Sound::Countdown);
     QVERIFY(file.size() >= 300);
 
     QRect frame;

@@ -306,7 +306,7 @@ void tst_Player::embeddedSoundPlaysWhole()
         ++first;
     while (last > first && quint8(asset[last]) == 128)
         --last;
-    const QString path = scratch::composePath(m_dir.path(), scratch::fileName(Sound::Jungle));
+    const QString path = scratch::composePath(m_dir.path(), Sound::Jungle);
     scratch::write(path, Sound::Jungle);
 
     startRecording();

@@ -275,8 +275,7 @@ void tst_ScratchFiles::writeRefused()
     else if (setup == u"folder")
         QVERIFY(QDir(m_dir->path()).mkdir(QFileInfo(file).fileName()));
     else if (setup == u"missing")
-        file =
-            scratch::composePath(m_dir->filePath(u"gone"_s), scratch::fileName(Sound::Countdown));
+        file = scratch::composePath(m_dir->filePath(u"gone"_s), Sound::Countdown);
 
     QElapsedTimer clock;
     clock.start();

@@ -98,7 +98,7 @@ void tst_SoundServer::initTestCase()
     m_tone = writeWav(u"tone.wav"_s, {{200, 22050 / 2}});
     m_long = writeWav(u"long.wav"_s, {{200, 22050}, {60, 2 * 22050}});
     for (const SoundAsset &asset : SoundAssets) {
-        m_assets << scratch::composePath(m_dir.path(), scratch::fileName(asset.sound));
+        m_assets << scratch::composePath(m_dir.path(), asset.sound);
         scratch::write(m_assets.last(), asset.sound);
     }
 }

@@ -78,7 +78,7 @@ void tst_TempFolder::tempKeptExactly()
 
     const QString read = scratch::readTempFolder();
     QCOMPARE(QFile::encodeName(read), temp);
-    const QString countdown = scratch::composePath(read, scratch::fileName(Sound::Countdown));
+    const QString countdown = scratch::composePath(read, Sound::Countdown);
     scratch::write(countdown, Sound::Countdown);
     const QByteArray written = base + '/' + folder + "/audiojunglecountdown.wav";
     QCOMPARE(::access(written.constData(), F_OK), 0);
