@@ -15,12 +15,9 @@
 
 namespace {
 
-// With no session bus named, libdbus forks to start one for the X display
-// (in Qt's bus thread at start, in the sound thread at the first sound). A
-// fork in a threaded program is where an instrumented allocator can lock up
-// the child, which then outlives the test. A bus that is not there is simply
-// absent: nothing is forked.
-constexpr auto NoSessionBus = "unix:path=/nonexistent/laser-tests-no-session-bus";
+// Also when a test runs the program outside CTest (the installed package's
+// check): the same absent bus as every test has (tests/CMakeLists.txt).
+constexpr auto NoSessionBus = LASER_NO_SESSION_BUS;
 
 // The processes of a group that are still alive (zombies are already over),
 // each as its pid and command name.
