@@ -23,9 +23,14 @@
 #include <memory>
 
 // Bounds for events on the real timer. A loaded machine delays them by
-// hundreds of milliseconds; a precise timer may fire a moment early.
-constexpr qint64 MaxLateness = 600;
+// hundreds of milliseconds; a precise timer may fire a moment early. A tick
+// a whole period late is a fault (a lost or a doubled tick), whatever the
+// load; the millisecond offsets are bench_firing's.
+constexpr qint64 MaxLateness = 900;
 constexpr qint64 EarlyTick = 5;
+// The locked wait lasts two seconds; a refusal that returns in less than
+// this has not entered it.
+constexpr qint64 NoWait = 1500;
 
 // What the console looks like at one moment of a launch.
 struct Snapshot {
@@ -249,7 +254,7 @@ void tst_Firing::failingDelayIsNeverLaunched()
     QCOMPARE(after.cursor, Qt::ArrowCursor);
     QCOMPARE(after.action, before.action);
     QVERIFY(m_played.isEmpty());
-    QVERIFY(m_clock.elapsed() < 1000);
+    QVERIFY(m_clock.elapsed() < NoWait);
 }
 
 // Closing the console after the wait ends its countdown: the timer goes with
