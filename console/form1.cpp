@@ -3,6 +3,7 @@
 
 #include "failure.h"
 #include "fonts.h"
+#include "keyboard.h"
 #include "look.h"
 #include "messagebox.h"
 #include "optionstyle.h"
@@ -124,6 +125,7 @@ void Form1::createWindow()
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(430, 244);
     setCursor(Qt::ArrowCursor);
+    keyboard::showFocusFromStart(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setEnabled(false);
 }
@@ -184,6 +186,7 @@ void Form1::createCountdown()
     FireButton->setFont(pixelFont(QStringLiteral("Terminal"), 12, true, true));
     FireButton->setCursor(Qt::CrossCursor);
     FireButton->setAutoDefault(false);
+    keyboard::pressOnReturn(FireButton);
 
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setEnabled(true);
@@ -375,8 +378,11 @@ void Form1::Timer1_Timer()
     }
 }
 
+// A locked input loses the keyboard focus; unlocking gives it back, so that
+// a keyboard user is where they were (on FIRE!, to fire again).
 void Form1::DisableAll()
 {
+    m_focusBeforeLock = focusWidget();
     for (QWidget *input : inputs())
         input->setEnabled(false);
     setEnabled(false);
@@ -387,6 +393,8 @@ void Form1::EnableAll()
     setEnabled(true);
     for (QWidget *input : inputs())
         input->setEnabled(true);
+    if (m_focusBeforeLock)
+        m_focusBeforeLock->setFocus(Qt::OtherFocusReason);
 }
 
 QList<QRadioButton *> Form1::options() const
