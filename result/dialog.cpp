@@ -58,6 +58,7 @@ void Dialog::createWindow()
     setAttribute(Qt::WA_DeleteOnClose);
     setGeometry(184, 250, 402, 213);
     setFixedSize(402, 213);
+    setFont(standardFont());
     keyboard::showFocusFromStart(this);
 }
 

@@ -144,7 +144,7 @@ void tst_Dialog::controls()
     QTEST(widget->property("text").toString(), "text");
     const QFont font = widget->font();
     if (family.isEmpty()) {
-        QCOMPARE(font, QApplication::font());
+        QCOMPARE(font, standardFont());
     } else {
         QCOMPARE(font.family(), family);
         QTEST(QFontInfo(font).pixelSize(), "pixels");
