@@ -1,0 +1,42 @@
+#!/usr/bin/python3
+# SPDX-License-Identifier: MIT
+"""Starts a program from its launcher file as a desktop's menu does, through
+GIO, with a launch context that gives out a start-up notification ID when
+GIO asks for one (it asks only when the launcher wants start-up feedback).
+Prints "id <ID>" or "id none", then "pid <PID>" of the started program."""
+import sys
+
+import gi
+
+gi.require_version("Gio", "2.0")
+from gi.repository import Gio, GLib  # noqa: E402
+
+STARTUP_ID = "laser-test-launch_TIME0"
+
+
+class MenuContext(Gio.AppLaunchContext):
+    def __init__(self):
+        super().__init__()
+        self.given = None
+
+    def do_get_startup_notify_id(self, info, files):
+        self.given = STARTUP_ID
+        return STARTUP_ID
+
+
+def main():
+    info = Gio.DesktopAppInfo.new_from_filename(sys.argv[1])
+    if info is None:
+        print("not a launcher: " + sys.argv[1], file=sys.stderr)
+        return 1
+    context = MenuContext()
+    pids = []
+    info.launch_uris_as_manager([], context, GLib.SpawnFlags.SEARCH_PATH,
+                                None, None, lambda _info, pid, *_: pids.append(pid), None)
+    print("id " + (context.given or "none"))
+    print("pid %d" % (pids[0] if pids else 0))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
