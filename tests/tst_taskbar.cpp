@@ -262,8 +262,9 @@ void tst_Taskbar::launcherStartsFeedback()
     environment.insert("SDL_AUDIODRIVER", "dummy");
     QProcess menu;
     menu.setProcessEnvironment(environment);
+    const QString log = temp.filePath("program.log");
     menu.start(python, {LASER_SOURCE_DIR "/tests/launch_desktop.py",
-                        LASER_SOURCE_DIR "/app/io.github.vantory.laser.desktop"});
+                        LASER_SOURCE_DIR "/app/io.github.vantory.laser.desktop", log});
     QVERIFY(menu.waitForFinished(10000));
     const QStringList said = QString::fromUtf8(menu.readAll()).split(u'\n');
     const qint64 pid = said.value(1).section(u' ', 1).toLongLong();
@@ -273,7 +274,8 @@ void tst_Taskbar::launcherStartsFeedback()
     QCOMPARE(said.value(0), QStringLiteral("id laser-test-launch_TIME0"));
     const xcb_window_t console =
         X11Windows().waitFor(QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:"), 15000);
-    QVERIFY(console);
+    QFile errors(log);
+    QVERIFY2(console, errors.open(QIODevice::ReadOnly) ? errors.readAll().constData() : "no log");
     const QString ended = QStringLiteral("remove: ID=laser-test-launch_TIME0");
     QVERIFY2(waitUntil([&] { return messages.received().contains(ended); }, 5000),
              qPrintable("start-up messages: " + messages.received().join(" | ")));
