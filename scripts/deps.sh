@@ -11,7 +11,7 @@ packages=(
     fonts-liberation fonts-dejavu-core
     libxcb1-dev xvfb xauth xdotool x11-utils
     # Real desktop components the tests start for themselves.
-    openbox weston qt6-wayland
+    openbox weston qt6-wayland qt6ct
     pulseaudio pulseaudio-utils
     dbus-daemon at-spi2-core python3-pyatspi
     # Packaging and its checks.

@@ -58,6 +58,22 @@ grep -q '__stack_chk_fail' <<<"$symbols" || fail "the binary has no stack protec
 grep -q '_chk@' <<<"$symbols" || fail "the binary calls no fortified function"
 echo "Hardening: stripped, no RUNPATH, PIE, BIND_NOW, RELRO, stack protector, fortify"
 
+# Reproducible: the source folder (the build folder lies inside it) is not
+# in the binary even before it is stripped, as its build ID hashes what is
+# there; and every date in the package is the build's source date.
+built=$build/app/vantory-laser
+! grep -qaF "$PWD" "$built" || fail "the binary names the folder ${PWD}"
+epoch=$(sed -n 's/^LASER_SOURCE_DATE_EPOCH:INTERNAL=//p' "$build/CMakeCache.txt")
+[ -n "$epoch" ] || fail "the build has no source date"
+day=$(TZ=UTC date -d "@${epoch}" '+%Y-%m-%d %H:%M:%S')
+for listing in --ctrl-tarfile --fsys-tarfile; do
+    others=$(dpkg-deb "$listing" "$deb" | TZ=UTC tar -tv --full-time | grep -vF " ${day} " || true)
+    [ -z "$others" ] || fail "archive entries not dated ${day}: ${others}"
+done
+members=$(TZ=UTC ar tv "$deb" | grep -vF " $(TZ=UTC date -d "@${epoch}" '+%b %e %H:%M %Y') " || true)
+[ -z "$members" ] || fail "package members not dated ${day}: ${members}"
+echo "Reproducible: no build folder in the binary, every date ${day} (${epoch})"
+
 if dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
     echo "SKIPPED installing the package: ${package} is already installed here, and purging it" \
          "afterwards would remove the copy already in use."

@@ -151,11 +151,13 @@ void tst_Firing::countdown()
     Snapshot inWait;
     QTimer::singleShot(500, this, [&] { inWait = snapshot(); });
 
+    m_form->FireButton->setFocus();
     fire();
     const qint64 handlerReturned = m_clock.elapsed();
     const Snapshot afterWait = snapshot();
     QTRY_COMPARE_WITH_TIMEOUT(results.count(), 1, (d + 2) * 1000);
     const Snapshot idle = snapshot();
+    QWidget *const idleFocus = m_form->focusWidget();
     QTest::qWait(1200);
 
     const QList<bool> allOff(8, false);
@@ -183,6 +185,8 @@ void tst_Firing::countdown()
     QCOMPARE(idle.cursor, Qt::ArrowCursor);
     QCOMPARE(idle.value, 0);
     QVERIFY(!idle.ticking);
+    // Unlocked, the keyboard is back on FIRE!, where it was.
+    QCOMPARE(idleFocus, m_form->FireButton);
 
     QList<int> expectedValues;
     for (int k = 1; k <= d; ++k)
