@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "programrun.h"
+#include "service.h"
 #include "x11windows.h"
 
 #include <QDir>
@@ -28,6 +29,10 @@ private slots:
     void signalEndsProgram();
     void signalWithMessageUp_data();
     void signalWithMessageUp();
+    void signalWhileStarting_data();
+    void signalWhileStarting();
+    void ignoredSignalStaysIgnored_data();
+    void ignoredSignalStaysIgnored();
     void inputWithOkWaitsForCheck_data();
     void inputWithOkWaitsForCheck();
     void tempNotTextIsRefused();
@@ -227,6 +232,67 @@ void tst_Faults::signalWithMessageUp()
     QCOMPARE(m_program->process().exitCode(), status);
     const QStringList left = QDir(temp.path()).entryList({"*.wav"}, QDir::Files);
     QVERIFY2(left.isEmpty(), qPrintable(left.join(", ")));
+}
+
+void tst_Faults::signalWhileStarting_data()
+{
+    QTest::addColumn<int>("signal");
+
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        QTest::newRow(signalName(signal)) << signal;
+}
+
+// The program is still starting, waiting for a display that does not
+// answer: the signal handler is in place already, so a signal does not kill
+// it by the default action, and it ends as it would have without the signal.
+void tst_Faults::signalWhileStarting()
+{
+    QFETCH(int, signal);
+
+    QTemporaryDir temp;
+    m_program = std::make_unique<ProgramRun>();
+    m_program->environment().insert("DISPLAY", ":97");
+    m_program->environment().remove("WAYLAND_DISPLAY");
+    m_program->start(temp.path());
+    QVERIFY2(waitUntil([&] { return m_program->catches(signal) || m_program->finished(0); }, 10000),
+             "the program does not catch the signal");
+    QVERIFY2(!m_program->finished(0), "the program did not catch the signal while starting");
+    QCOMPARE(::kill(pid_t(m_program->pid()), signal), 0);
+    QVERIFY2(m_program->finished(10000), "the program did not end");
+    QCOMPARE(m_program->process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_program->process().exitCode(), 2);
+}
+
+void tst_Faults::ignoredSignalStaysIgnored_data()
+{
+    QTest::addColumn<int>("ignored");
+    QTest::addColumn<int>("ending");
+
+    QTest::newRow("nohup: SIGHUP ignored") << SIGHUP << SIGTERM;
+    QTest::newRow("background job: SIGINT ignored") << SIGINT << SIGHUP;
+    QTest::newRow("SIGTERM ignored") << SIGTERM << SIGINT;
+}
+
+// A signal the program was started with ignored stays ignored, so that
+// nohup keeps it running when the terminal closes; the others still end it.
+void tst_Faults::ignoredSignalStaysIgnored()
+{
+    QFETCH(int, ignored);
+    QFETCH(int, ending);
+
+    QTemporaryDir temp;
+    m_program = std::make_unique<ProgramRun>();
+    m_program->ignoreAtStart({ignored});
+    m_program->start(temp.path());
+    const xcb_window_t console = m_x11->waitFor(ConsoleTitle, 15000);
+    QVERIFY2(console, "the console did not appear");
+    QVERIFY(m_program->ignores(ignored) && !m_program->catches(ignored));
+    QVERIFY(m_program->catches(ending));
+    QCOMPARE(::kill(pid_t(m_program->pid()), ignored), 0);
+    QVERIFY2(!m_program->finished(500), "the ignored signal ended the program");
+    QVERIFY(m_x11->find(ConsoleTitle));
+    QCOMPARE(::kill(pid_t(m_program->pid()), ending), 0);
+    m_program->verifyCleanEnd(temp.path());
 }
 
 void tst_Faults::inputWithOkWaitsForCheck_data()
