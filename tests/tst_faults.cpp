@@ -36,6 +36,7 @@ private slots:
     void inputWithOkWaitsForCheck_data();
     void inputWithOkWaitsForCheck();
     void tempNotTextIsRefused();
+    void longTempBoxOnScreen();
 
 private:
     xcb_window_t startProgram(const QString &temp, const QString &recording = {});
@@ -369,6 +370,32 @@ void tst_Faults::tempNotTextIsRefused()
         QVERIFY2(QDir(QFile::decodeName(folder)).isEmpty() &&
                      ::access((folder + "/audiojunglecountdown.wav").constData(), F_OK) != 0,
                  folder.constData());
+}
+
+// With a TEMP of 4,090 characters the failure box, OK button and all, still
+// fits on the screen.
+void tst_Faults::longTempBoxOnScreen()
+{
+    QTemporaryDir temp;
+    QString folder = temp.path();
+    while (folder.size() < 4090)
+        folder += QStringLiteral("/WWWWWWWWW");
+    folder.truncate(4090);
+    m_program = std::make_unique<ProgramRun>();
+    m_program->start(folder);
+    const xcb_window_t box = m_x11->waitFor(QStringLiteral("KESTA"), 15000);
+    QVERIFY2(box, "no failure box");
+    QTest::qWait(200);
+    const QRect screen = m_x11->geometry(m_x11->root());
+    const QRect frame = m_x11->geometry(box);
+    QVERIFY2(screen.contains(frame), qPrintable(QStringLiteral("%1x%2 at %3,%4")
+                                                    .arg(frame.width())
+                                                    .arg(frame.height())
+                                                    .arg(frame.x())
+                                                    .arg(frame.y())));
+    m_x11->requestClose(box);
+    QVERIFY2(m_program->finished(10000), "the program did not end");
+    QCOMPARE(m_program->process().exitCode(), 1);
 }
 
 QTEST_MAIN(tst_Faults)
