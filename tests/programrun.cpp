@@ -192,3 +192,20 @@ size_t firstLoud(const std::vector<qint16> &sound)
         ++i;
     return i;
 }
+
+// A busy machine can starve the small stream for a few milliseconds, and the
+// server then plays silence and carries on: so several short pieces of the
+// sound's first second are looked for, and the earliest start they give wins.
+qsizetype findSound(const std::vector<qint16> &heard, const std::vector<qint16> &sound,
+                    qsizetype first, qsizetype last)
+{
+    constexpr size_t Rate = 44100;
+    qsizetype start = -1;
+    for (size_t from = firstLoud(sound); from < firstLoud(sound) + Rate; from += Rate / 20) {
+        const qsizetype at = findRun(heard, sound, from, 256, size_t(std::max<qsizetype>(first, 0)),
+                                     size_t(last) + from);
+        if (at >= 0 && (start < 0 || at < start))
+            start = at;
+    }
+    return start;
+}
