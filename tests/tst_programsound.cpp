@@ -51,14 +51,11 @@ constexpr double BoomSeconds = 5.177;
 
 void tst_ProgramSound::initTestCase()
 {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        QSKIP("needs an X server (run under xvfb-run)");
-    if (!PulseServer::available())
-        QSKIP("needs pulseaudio and pulseaudio-utils");
+    if (const QString missing = programSoundMissing(); !missing.isEmpty())
+        QSKIP(qPrintable(missing));
     m_x11 = std::make_unique<X11Windows>();
     m_server = std::make_unique<PulseServer>();
-    QVERIFY2(m_server->start(), qPrintable(m_server->log()));
-    QVERIFY2(m_recorder.start(*m_server), "the sink's monitor cannot be recorded");
+    QVERIFY2(startRecordedServer(*m_server, m_recorder), qPrintable(m_server->log()));
 }
 
 void tst_ProgramSound::init()
