@@ -4,6 +4,8 @@
 #include <QProcess>
 #include <QString>
 
+#include <csignal>
+#include <initializer_list>
 #include <vector>
 
 // The real program, started as a user would start it, with its scratch folder
@@ -19,6 +21,10 @@ public:
     static QString binary();
 
     QProcessEnvironment &environment() { return m_environment; }
+    // SIGHUP, SIGINT and SIGTERM reach the program at their default, as from a
+    // desktop's launcher, unless named here: then ignored, as nohup or a
+    // shell's background job leaves them. Before start().
+    void ignoreAtStart(std::initializer_list<int> ignored);
 
     // With a recording path, SDL's disk driver writes there what would be
     // heard; otherwise the dummy driver plays into nothing.
@@ -27,13 +33,22 @@ public:
     // Exit status 0 within the time given, no sound file left in temp, and
     // no process the program started still running.
     void verifyCleanEnd(const QString &temp, int timeoutMs = 10000);
+    // The same, but leaves temp alone: another copy may still use it.
+    void verifyEnded(int timeoutMs = 10000);
     void kill();
+
+    // Whether the running program has a handler for the signal, or ignores it.
+    bool catches(int signal) const { return signalSet("SigCgt:", signal); }
+    bool ignores(int signal) const { return signalSet("SigIgn:", signal); }
 
     QProcess &process() { return m_process; }
     qint64 pid() const { return m_process.processId(); }
 
 private:
+    bool signalSet(const char *field, int signal) const;
+
     QProcessEnvironment m_environment;
+    sigset_t m_ignored = {};
     QProcess m_process;
     // The program's process group: its pid once started.
     qint64 m_group = 0;
@@ -52,3 +67,7 @@ qsizetype findRun(const std::vector<qint16> &recording, const std::vector<qint16
                   size_t from, size_t length, size_t first, size_t last);
 // The first sample of a sound that is clearly not quiet.
 size_t firstLoud(const std::vector<qint16> &sound);
+// Where the sound (44.1 kHz) starts in the recording, searched between first
+// and last; -1 when not there.
+qsizetype findSound(const std::vector<qint16> &heard, const std::vector<qint16> &sound,
+                    qsizetype first, qsizetype last);

@@ -3,6 +3,7 @@
 
 #include "pulseserver.h"
 
+#include <QGuiApplication>
 #include <QtEndian>
 
 SinkRecorder::~SinkRecorder()
@@ -65,4 +66,18 @@ void SinkRecorder::stop()
         m_parec.kill();
         m_parec.waitForFinished();
     }
+}
+
+QString programSoundMissing()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return QStringLiteral("needs an X server (run under xvfb-run)");
+    if (!PulseServer::available())
+        return QStringLiteral("needs pulseaudio and pulseaudio-utils");
+    return {};
+}
+
+bool startRecordedServer(PulseServer &server, SinkRecorder &recorder)
+{
+    return server.start() && recorder.start(server);
 }
