@@ -28,10 +28,20 @@ AudioWorker *AudioOutput::worker()
         m_abandoned = false;
     }
     if (!m_thread.joinable()) {
+        // SDL 2.26 names the stream's program but not its icon; PulseAudio
+        // (and PipeWire's server for it) takes the icon from here.
+        if (!qEnvironmentVariableIsSet("PULSE_PROP_application.icon_name"))
+            qputenv("PULSE_PROP_application.icon_name", "io.github.vantory.laser");
         m_worker = std::make_shared<AudioWorker>();
         m_thread = std::thread([worker = m_worker] { worker->run(); });
     }
     return m_worker.get();
+}
+
+void AudioOutput::prepare()
+{
+    if (AudioWorker *thread = worker())
+        thread->requestPrepare();
 }
 
 void AudioOutput::playFile(const QString &path)

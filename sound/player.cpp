@@ -26,6 +26,14 @@ void play(const QString &path)
     }
 }
 
+void prepare()
+{
+    try {
+        AudioOutput::instance().prepare();
+    } catch (...) {
+    }
+}
+
 void setPlayWatcher(std::function<void(const QString &path)> watcher)
 {
     playWatcher() = std::move(watcher);

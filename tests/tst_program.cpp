@@ -173,7 +173,7 @@ void tst_Program::verifyHeard(const QString &recording)
     const std::vector<qint16> boom =
         deviceSamples(QStringLiteral(LASER_SOURCE_DIR "/assets/boom.wav"));
     QVERIFY(!countdown.empty() && !boom.empty());
-    const size_t rate = 44100;
+    const auto rate = size_t(DeviceRate);
 
     const size_t countdownProbe = firstLoud(countdown);
     const qsizetype countdownAt =
@@ -295,7 +295,7 @@ void tst_Program::closeWhileFiring()
     const std::vector<qint16> boom =
         deviceSamples(QStringLiteral(LASER_SOURCE_DIR "/assets/boom.wav"));
     const size_t probe = firstLoud(boom);
-    QVERIFY2(heard.size() > 44100, "the countdown was not heard");
+    QVERIFY2(heard.size() > size_t(DeviceRate), "the countdown was not heard");
     QCOMPARE(findRun(heard, boom, probe, 1024, 0, heard.size()), qsizetype(-1));
 }
 

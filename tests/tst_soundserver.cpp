@@ -3,6 +3,7 @@
 #include "audiooutput.h"
 #include "levelwav.h"
 #include "player.h"
+#include "programrun.h"
 #include "pulseserver.h"
 #include "scratchfiles.h"
 #include "sinkrecorder.h"
@@ -57,7 +58,7 @@ private:
 
 namespace {
 
-constexpr int Rate = 44100;
+constexpr int Rate = DeviceRate;
 // An 8-bit level as the device plays it: (level - 128) * 256, give or take rounding.
 constexpr qint16 High = (200 - 128) * 256;
 constexpr qint16 Low = (60 - 128) * 256;
