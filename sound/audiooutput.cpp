@@ -28,10 +28,13 @@ AudioWorker *AudioOutput::worker()
         m_abandoned = false;
     }
     if (!m_thread.joinable()) {
-        // SDL 2.26 names the stream's program but not its icon; PulseAudio
-        // (and PipeWire's server for it) takes the icon from here.
+        // SDL 2.26 gives PulseAudio the program's name but not its icon, and
+        // the stream's role only to PipeWire; PulseAudio (and PipeWire's
+        // server for it) takes both from here.
         if (!qEnvironmentVariableIsSet("PULSE_PROP_application.icon_name"))
             qputenv("PULSE_PROP_application.icon_name", "io.github.vantory.laser");
+        if (!qEnvironmentVariableIsSet("PULSE_PROP_media.role"))
+            qputenv("PULSE_PROP_media.role", "game");
         m_worker = std::make_shared<AudioWorker>();
         m_thread = std::thread([worker = m_worker] { worker->run(); });
     }
