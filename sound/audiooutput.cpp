@@ -44,7 +44,7 @@ AudioWorker *AudioOutput::worker()
 void AudioOutput::prepare()
 {
     if (AudioWorker *thread = worker())
-        thread->requestPrepare();
+        thread->request(AudioWorker::Prepare);
 }
 
 void AudioOutput::playFile(const QString &path)
@@ -57,7 +57,7 @@ bool AudioOutput::shutdown(std::chrono::milliseconds wait)
 {
     if (!m_thread.joinable())
         return !m_abandoned;
-    m_shutdownTicket = m_worker->requestShutdown();
+    m_shutdownTicket = m_worker->request(AudioWorker::Shutdown);
     if (m_worker->waitServed(m_shutdownTicket, wait)) {
         m_thread.join();
         return true;
@@ -70,13 +70,14 @@ bool AudioOutput::shutdown(std::chrono::milliseconds wait)
 bool AudioOutput::ensureOpen()
 {
     AudioWorker *thread = worker();
-    return thread && thread->waitServed(thread->requestOpen(), TestWait) && thread->deviceOpen();
+    return thread && thread->waitServed(thread->request(AudioWorker::Open), TestWait) &&
+           thread->deviceOpen();
 }
 
 void AudioOutput::close()
 {
     if (m_thread.joinable())
-        m_worker->waitServed(m_worker->requestClose(), TestWait);
+        m_worker->waitServed(m_worker->request(AudioWorker::Close), TestWait);
 }
 
 bool AudioOutput::isOpen() const

@@ -56,25 +56,14 @@ QByteArray readRegularFile(const QString &path)
 {
     const int fd =
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return {};
-    QByteArray bytes;
     struct stat info = {};
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= MaxFileBytes) {
-        bytes.resize(qsizetype(info.st_size));
-        qsizetype done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            done += n;
-        }
-        bytes.truncate(done);
-    }
-    ::close(fd);
-    return bytes;
+    QFile file;
+    if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+        info.st_size <= MaxFileBytes && file.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle))
+        return file.readAll();
+    if (fd >= 0)
+        ::close(fd);
+    return {};
 }
 
 // What the desktop's volume mixer shows while the sound plays.
@@ -127,7 +116,7 @@ void AudioWorker::run()
         lock.lock();
         m_servedTicket = ticket;
         m_served.notify_all();
-        if (requests.shutdown)
+        if (requests.flags & Shutdown)
             return;
     }
 }
@@ -144,36 +133,22 @@ quint64 AudioWorker::post(const std::function<void(Requests &)> &request)
     return ticket;
 }
 
-quint64 AudioWorker::requestPrepare()
+quint64 AudioWorker::request(unsigned requests)
 {
-    return post([](Requests &requests) { requests.prepare = true; });
+    return post([requests](Requests &pending) {
+        pending.flags |= requests;
+        if (requests & (Close | Shutdown))
+            pending.path.reset();
+    });
 }
 
 quint64 AudioWorker::requestPlay(const QString &path)
 {
     const Clock::time_point now = Clock::now();
-    return post([&](Requests &requests) {
-        requests.path = path;
-        requests.playRequested = now;
+    return post([&](Requests &pending) {
+        pending.path = path;
+        pending.playRequested = now;
     });
-}
-
-quint64 AudioWorker::requestOpen()
-{
-    return post([](Requests &requests) { requests.open = true; });
-}
-
-quint64 AudioWorker::requestClose()
-{
-    return post([](Requests &requests) {
-        requests.close = true;
-        requests.path.reset();
-    });
-}
-
-quint64 AudioWorker::requestShutdown()
-{
-    return post([](Requests &requests) { requests.shutdown = true; });
 }
 
 bool AudioWorker::waitServed(quint64 ticket, std::chrono::milliseconds bound)
@@ -198,22 +173,22 @@ quint64 AudioWorker::framesDelivered() const
 {
     const std::lock_guard lock(m_deviceMutex);
     const quint64 bytes =
-        m_device ? m_queuedBytes - m_sdl->queuedSize(m_device) : m_deliveredAtClose;
+        m_device ? m_queuedBytes - m_sdl->SDL_GetQueuedAudioSize(m_device) : m_deliveredAtClose;
     const int frameBytes = SDL_AUDIO_BITSIZE(m_spec.format) / 8 * m_spec.channels;
     return frameBytes > 0 ? bytes / unsigned(frameBytes) : 0;
 }
 
 void AudioWorker::serve(const Requests &requests)
 {
-    if (requests.close || requests.shutdown) {
+    if (requests.flags & (Close | Shutdown)) {
         closeDevice();
         quit();
     }
-    if (requests.shutdown)
+    if (requests.flags & Shutdown)
         return;
-    if (requests.prepare)
+    if (requests.flags & Prepare)
         initialise();
-    if (requests.open && m_device == 0)
+    if ((requests.flags & Open) && m_device == 0)
         ensureDevice({soundSpec(SoundRate, AUDIO_U8, 1), {}, "Vantory Orbital Laser"});
     if (requests.path)
         start(*requests.path, requests.playRequested);
@@ -229,7 +204,8 @@ void AudioWorker::start(const QString &path, Clock::time_point requested)
     if (sound) {
         sound->name = mediaName(path);
     } else {
-        sound = Sound{soundSpec(sound::AlertToneRate, AUDIO_U8, 1), sound::alertToneSamples(), "Alert"};
+        sound =
+            Sound{soundSpec(sound::AlertToneRate, AUDIO_U8, 1), sound::alertToneSamples(), "Alert"};
     }
     if (!ensureDevice(*sound))
         return;
@@ -245,17 +221,17 @@ void AudioWorker::start(const QString &path, Clock::time_point requested)
 
 std::optional<AudioWorker::Sound> AudioWorker::decode(const QByteArray &wav) const
 {
-    SDL_RWops *source = m_sdl->fromMemory(wav.constData(), int(wav.size()));
+    SDL_RWops *source = m_sdl->SDL_RWFromConstMem(wav.constData(), int(wav.size()));
     Sound sound;
     Uint8 *samples = nullptr;
     Uint32 length = 0;
-    if (!source || !m_sdl->loadWav(source, 1, &sound.spec, &samples, &length))
+    if (!source || !m_sdl->SDL_LoadWAV_RW(source, 1, &sound.spec, &samples, &length))
         return std::nullopt;
     const int frameBytes = SDL_AUDIO_BITSIZE(sound.spec.format) / 8 * sound.spec.channels;
     if (frameBytes > 0)
         sound.samples = QByteArray(reinterpret_cast<const char *>(samples),
                                    qsizetype(length - length % unsigned(frameBytes)));
-    m_sdl->freeWav(samples);
+    m_sdl->SDL_FreeWAV(samples);
     if (frameBytes <= 0 || sound.spec.freq <= 0)
         return std::nullopt;
     sound.spec = soundSpec(sound.spec.freq, sound.spec.format, sound.spec.channels);
@@ -273,30 +249,30 @@ void AudioWorker::replaceQueue(const char *samples, Uint32 bytes)
     idle += (buffer - (bytes + idle) % buffer) % buffer;
     const QByteArray silence(qsizetype(idle), char(m_spec.silence));
     const std::lock_guard lock(m_deviceMutex);
-    m_sdl->lockDevice(m_device);
-    const quint64 delivered = m_queuedBytes - m_sdl->queuedSize(m_device);
-    m_sdl->clearQueue(m_device);
+    m_sdl->SDL_LockAudioDevice(m_device);
+    const quint64 delivered = m_queuedBytes - m_sdl->SDL_GetQueuedAudioSize(m_device);
+    m_sdl->SDL_ClearQueuedAudio(m_device);
     if (bytes > 0)
-        m_sdl->queue(m_device, samples, bytes);
-    m_sdl->queue(m_device, silence.constData(), idle);
-    m_queuedBytes = delivered + m_sdl->queuedSize(m_device);
-    m_sdl->unlockDevice(m_device);
+        m_sdl->SDL_QueueAudio(m_device, samples, bytes);
+    m_sdl->SDL_QueueAudio(m_device, silence.constData(), idle);
+    m_queuedBytes = delivered + m_sdl->SDL_GetQueuedAudioSize(m_device);
+    m_sdl->SDL_UnlockAudioDevice(m_device);
 }
 
 void AudioWorker::watch()
 {
-    if (m_sdl->deviceStatus(m_device) != SDL_AUDIO_PLAYING) {
+    if (m_sdl->SDL_GetAudioDeviceStatus(m_device) != SDL_AUDIO_PLAYING) {
         // The device went away (server gone, unplugged): the next sound starts afresh.
         closeDevice();
         quit();
-    } else if (m_sdl->queuedSize(m_device) == 0) {
+    } else if (m_sdl->SDL_GetQueuedAudioSize(m_device) == 0) {
         closeDevice();
     }
 }
 
 bool AudioWorker::ensureDevice(const Sound &sound)
 {
-    if (m_device != 0 && m_sdl->deviceStatus(m_device) != SDL_AUDIO_PLAYING) {
+    if (m_device != 0 && m_sdl->SDL_GetAudioDeviceStatus(m_device) != SDL_AUDIO_PLAYING) {
         closeDevice();
         quit();
     }
@@ -324,15 +300,15 @@ bool AudioWorker::initialise()
     if (!m_sdl)
         return false;
     // The program handles its own signals.
-    m_sdl->setHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    m_sdl->setHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Vantory Orbital Laser");
-    m_sdl->setHint(SDL_HINT_AUDIO_DEVICE_STREAM_ROLE, "game");
-    if (m_sdl->initSubSystem(SDL_INIT_AUDIO) != 0)
+    m_sdl->SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    m_sdl->SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Vantory Orbital Laser");
+    m_sdl->SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_ROLE, "game");
+    if (m_sdl->SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
     m_initialised = true;
-    const char *driver = m_sdl->currentDriver();
-    m_namesStreams = driver && (std::strcmp(driver, "pulseaudio") == 0 ||
-                                std::strcmp(driver, "pipewire") == 0);
+    const char *driver = m_sdl->SDL_GetCurrentAudioDriver();
+    m_namesStreams =
+        driver && (std::strcmp(driver, "pulseaudio") == 0 || std::strcmp(driver, "pipewire") == 0);
     if (driver && std::strcmp(driver, "alsa") == 0)
         silenceAlsa();
     return true;
@@ -340,10 +316,11 @@ bool AudioWorker::initialise()
 
 bool AudioWorker::openDevice(const Sound &sound)
 {
-    m_sdl->setHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, sound.name.constData());
+    m_sdl->SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, sound.name.constData());
     SDL_AudioSpec obtained = {};
     // No changes allowed: SDL converts when the server wants another format.
-    const SDL_AudioDeviceID device = m_sdl->openDevice(nullptr, 0, &sound.spec, &obtained, 0);
+    const SDL_AudioDeviceID device =
+        m_sdl->SDL_OpenAudioDevice(nullptr, 0, &sound.spec, &obtained, 0);
     if (device == 0)
         return false;
     {
@@ -360,7 +337,7 @@ bool AudioWorker::openDevice(const Sound &sound)
         m_deviceOpen = true;
     }
     // A new device starts paused.
-    m_sdl->pauseDevice(m_device, 0);
+    m_sdl->SDL_PauseAudioDevice(m_device, 0);
     return true;
 }
 
@@ -372,11 +349,11 @@ void AudioWorker::closeDevice()
     {
         const std::lock_guard lock(m_deviceMutex);
         // Paused, the device takes nothing more from the queue: the count is final.
-        m_sdl->pauseDevice(m_device, 1);
-        m_deliveredAtClose = m_queuedBytes - m_sdl->queuedSize(m_device);
+        m_sdl->SDL_PauseAudioDevice(m_device, 1);
+        m_deliveredAtClose = m_queuedBytes - m_sdl->SDL_GetQueuedAudioSize(m_device);
         device = std::exchange(m_device, 0);
     }
-    m_sdl->closeDevice(device);
+    m_sdl->SDL_CloseAudioDevice(device);
     const std::lock_guard lock(m_mutex);
     m_deviceOpen = false;
 }
@@ -384,6 +361,6 @@ void AudioWorker::closeDevice()
 void AudioWorker::quit()
 {
     if (m_initialised)
-        m_sdl->quit();
+        m_sdl->SDL_Quit();
     m_initialised = false;
 }

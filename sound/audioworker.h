@@ -41,12 +41,12 @@ public:
     // The thread's body; returns once a shutdown has been served.
     void run();
 
-    // Requests return a ticket for waitServed().
-    quint64 requestPrepare();
+    // Prepare starts SDL's audio; Open opens a device without a sound, Close
+    // closes it and shuts SDL's audio down, dropping a play not yet served.
+    enum Request : unsigned { Prepare = 1, Open = 2, Close = 4, Shutdown = 8 };
+    // Both return a ticket for waitServed().
+    quint64 request(unsigned requests);
     quint64 requestPlay(const QString &path);
-    quint64 requestOpen();
-    quint64 requestClose();
-    quint64 requestShutdown();
     bool waitServed(quint64 ticket, std::chrono::milliseconds bound);
 
     bool deviceOpen() const;
@@ -59,10 +59,7 @@ private:
     struct Requests {
         std::optional<QString> path;
         Clock::time_point playRequested;
-        bool prepare = false;
-        bool open = false;
-        bool close = false;
-        bool shutdown = false;
+        unsigned flags = 0;
     };
     struct Sound {
         SDL_AudioSpec spec = {};

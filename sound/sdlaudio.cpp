@@ -16,24 +16,11 @@ const SdlAudio *resolveAll()
     void *library = ::dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
     if (!library)
         return nullptr;
-    static SdlAudio sdl = {};
-    const bool found =
-        resolve(library, sdl.setHint, "SDL_SetHint") &&
-        resolve(library, sdl.initSubSystem, "SDL_InitSubSystem") &&
-        resolve(library, sdl.quit, "SDL_Quit") &&
-        resolve(library, sdl.currentDriver, "SDL_GetCurrentAudioDriver") &&
-        resolve(library, sdl.openDevice, "SDL_OpenAudioDevice") &&
-        resolve(library, sdl.closeDevice, "SDL_CloseAudioDevice") &&
-        resolve(library, sdl.pauseDevice, "SDL_PauseAudioDevice") &&
-        resolve(library, sdl.deviceStatus, "SDL_GetAudioDeviceStatus") &&
-        resolve(library, sdl.lockDevice, "SDL_LockAudioDevice") &&
-        resolve(library, sdl.unlockDevice, "SDL_UnlockAudioDevice") &&
-        resolve(library, sdl.queue, "SDL_QueueAudio") &&
-        resolve(library, sdl.clearQueue, "SDL_ClearQueuedAudio") &&
-        resolve(library, sdl.queuedSize, "SDL_GetQueuedAudioSize") &&
-        resolve(library, sdl.fromMemory, "SDL_RWFromConstMem") &&
-        resolve(library, sdl.loadWav, "SDL_LoadWAV_RW") &&
-        resolve(library, sdl.freeWav, "SDL_FreeWAV");
+    static SdlAudio sdl;
+    bool found = true;
+#define LASER_SDL_RESOLVE(function) found = resolve(library, sdl.function, #function) && found;
+    LASER_SDL_AUDIO_FUNCTIONS(LASER_SDL_RESOLVE)
+#undef LASER_SDL_RESOLVE
     return found ? &sdl : nullptr;
 }
 
@@ -41,8 +28,7 @@ const SdlAudio *resolveAll()
 
 const SdlAudio *SdlAudio::load()
 {
-    // Only the sound thread calls this, but a thread left behind at exit may
-    // still be loading when the next one starts.
+    // Thread-safe: a thread left behind at exit may still be loading when the next one starts.
     static const SdlAudio *const sdl = resolveAll();
     return sdl;
 }
