@@ -245,7 +245,7 @@ void AudioWorker::replaceQueue(const char *samples, Uint32 bytes)
 {
     const int frameBytes = SDL_AUDIO_BITSIZE(m_spec.format) / 8 * m_spec.channels;
     const Uint32 buffer = std::max<Uint32>(1, m_spec.size);
-    Uint32 idle = Uint32(m_spec.freq * frameBytes * IdleCloseMilliseconds / 1000);
+    auto idle = Uint32(m_spec.freq * frameBytes * IdleCloseMilliseconds / 1000);
     idle += (buffer - (bytes + idle) % buffer) % buffer;
     const QByteArray silence(qsizetype(idle), char(m_spec.silence));
     const std::lock_guard lock(m_deviceMutex);

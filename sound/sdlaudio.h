@@ -26,6 +26,8 @@
 // first frame, though nothing plays until the first sound. Each member is
 // the SDL function of its name.
 struct SdlAudio {
+// The name is declared, so it cannot be in parentheses.
+// NOLINTNEXTLINE(bugprone-macro-parentheses)
 #define LASER_SDL_MEMBER(function) decltype(&::function) function = nullptr;
     LASER_SDL_AUDIO_FUNCTIONS(LASER_SDL_MEMBER)
 #undef LASER_SDL_MEMBER
