@@ -248,15 +248,20 @@ void AudioWorker::replaceQueue(const char *samples, Uint32 bytes)
     auto idle = Uint32(m_spec.freq * frameBytes * IdleCloseMilliseconds / 1000);
     idle += (buffer - (bytes + idle) % buffer) % buffer;
     const QByteArray silence(qsizetype(idle), char(m_spec.silence));
+    const auto queue = [this](const char *data, Uint32 length) {
+        if (length > 0 && m_sdl->SDL_QueueAudio(m_device, data, length) == 0)
+            m_queuedBytes += length;
+    };
     const std::lock_guard lock(m_deviceMutex);
     m_sdl->SDL_LockAudioDevice(m_device);
-    const quint64 delivered = m_queuedBytes - m_sdl->SDL_GetQueuedAudioSize(m_device);
+    m_queuedBytes -= m_sdl->SDL_GetQueuedAudioSize(m_device);
     m_sdl->SDL_ClearQueuedAudio(m_device);
-    if (bytes > 0)
-        m_sdl->SDL_QueueAudio(m_device, samples, bytes);
-    m_sdl->SDL_QueueAudio(m_device, silence.constData(), idle);
-    m_queuedBytes = delivered + m_sdl->SDL_GetQueuedAudioSize(m_device);
+    // Only the start is queued while the device waits; the rest is long queued when it is due.
+    const Uint32 head = std::min(bytes, 16 * buffer);
+    queue(samples, head);
     m_sdl->SDL_UnlockAudioDevice(m_device);
+    queue(samples + head, bytes - head);
+    queue(silence.constData(), idle);
 }
 
 void AudioWorker::watch()

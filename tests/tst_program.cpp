@@ -28,6 +28,7 @@ private slots:
     void signalEndsLikeClosing_data();
     void signalEndsLikeClosing();
     void oneFiringFromEndToEnd();
+    void firingWithoutSoundLibrary();
     void closeWhileFiring_data();
     void closeWhileFiring();
 
@@ -256,6 +257,35 @@ void tst_Program::oneFiringFromEndToEnd()
     m_x11->requestClose(result);
     m_program->verifyCleanEnd(temp.path());
     verifyHeard(recording);
+}
+
+// The program loads SDL only when a sound is near. A libSDL2 that cannot be
+// loaded leaves it silent, and the firing runs its course as with sound.
+void tst_Program::firingWithoutSoundLibrary()
+{
+    QTemporaryDir temp;
+    QFile broken(temp.filePath("lib/libSDL2-2.0.so.0"));
+    QVERIFY(QDir(temp.path()).mkdir("lib") && broken.open(QIODevice::WriteOnly));
+    broken.close();
+    const QString recording = temp.filePath("heard.raw");
+    m_program = std::make_unique<ProgramRun>();
+    m_program->environment().insert("LD_LIBRARY_PATH", temp.filePath("lib"));
+    m_program->start(temp.path(), recording);
+    const xcb_window_t console = m_x11->waitFor(ConsoleTitle, 15000);
+    QVERIFY(console);
+    typeDelay(console, "1");
+    QTest::qWait(300);
+    QElapsedTimer sinceFire;
+    click(console, 336 + 40, 208 + 12);
+    sinceFire.start();
+    const xcb_window_t result = m_x11->waitFor(QStringLiteral("KABOOM!"), 8000);
+    QVERIFY2(result, "no result window");
+    QVERIFY2(sinceFire.elapsed() > 1700 && sinceFire.elapsed() < 3500,
+             qPrintable(QString::number(sinceFire.elapsed())));
+    m_x11->requestClose(result);
+    m_x11->requestClose(console);
+    m_program->verifyCleanEnd(temp.path());
+    QVERIFY2(!QFileInfo::exists(recording), "a sound device was opened");
 }
 
 void tst_Program::closeWhileFiring_data()
