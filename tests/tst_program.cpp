@@ -36,6 +36,7 @@ private:
     void xdotool(const QStringList &arguments);
     void verifyHeard(const QString &recording);
     void typeDelay(xcb_window_t console, const QString &delay);
+    xcb_window_t startAndFire(const QString &temp, const QString &recording, const QString &delay);
     void click(xcb_window_t window, int x, int y);
     QImage grab(xcb_window_t window) const;
     void save(const QImage &image, const QString &name) const;
@@ -163,6 +164,21 @@ void tst_Program::typeDelay(xcb_window_t console, const QString &delay)
     xdotool({"type", delay});
 }
 
+// Starts the program, types the delay and clicks FIRE!; the console, or 0
+// when it did not appear.
+xcb_window_t tst_Program::startAndFire(const QString &temp, const QString &recording,
+                                       const QString &delay)
+{
+    m_program->start(temp, recording);
+    const xcb_window_t console = m_x11->waitFor(ConsoleTitle, 15000);
+    if (console) {
+        typeDelay(console, delay);
+        QTest::qWait(200);
+        click(console, 336 + 40, 208 + 12);
+    }
+    return console;
+}
+
 // The recording starts when the device opens, at the press: the countdown
 // plays from there, sample for sample, until the boom replaces it at about
 // d + 1 = 3 seconds. Positions are read in samples, never from wall time.
@@ -270,14 +286,10 @@ void tst_Program::firingWithoutSoundLibrary()
     const QString recording = temp.filePath("heard.raw");
     m_program = std::make_unique<ProgramRun>();
     m_program->environment().insert("LD_LIBRARY_PATH", temp.filePath("lib"));
-    m_program->start(temp.path(), recording);
-    const xcb_window_t console = m_x11->waitFor(ConsoleTitle, 15000);
-    QVERIFY(console);
-    typeDelay(console, "1");
-    QTest::qWait(300);
+    const xcb_window_t console = startAndFire(temp.path(), recording, "1");
     QElapsedTimer sinceFire;
-    click(console, 336 + 40, 208 + 12);
     sinceFire.start();
+    QVERIFY(console);
     const xcb_window_t result = m_x11->waitFor(QStringLiteral("KABOOM!"), 8000);
     QVERIFY2(result, "no result window");
     QVERIFY2(sinceFire.elapsed() > 1700 && sinceFire.elapsed() < 3500,
@@ -305,15 +317,10 @@ void tst_Program::closeWhileFiring()
     QTemporaryDir temp;
     const QString recording = temp.filePath("heard.raw");
     m_program = std::make_unique<ProgramRun>();
-    m_program->start(temp.path(), recording);
-    const xcb_window_t console = m_x11->waitFor(ConsoleTitle, 15000);
-    QVERIFY(console);
-    typeDelay(console, "3");
-    QTest::qWait(200);
-
+    const xcb_window_t console = startAndFire(temp.path(), recording, "3");
     QElapsedTimer sinceFire;
-    click(console, 336 + 40, 208 + 12);
     sinceFire.start();
+    QVERIFY(console);
     QTest::qWait(closeAt);
     m_x11->requestClose(console);
     m_program->verifyCleanEnd(temp.path(), 6000);
