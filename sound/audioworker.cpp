@@ -18,6 +18,8 @@
 
 namespace {
 
+// What the desktop's volume mixer calls the program.
+constexpr auto AppName = "Vantory Orbital Laser";
 // Every sound of the program is 8-bit mono at this rate; a device opened
 // without a sound is opened so.
 constexpr int SoundRate = 22050;
@@ -189,7 +191,7 @@ void AudioWorker::serve(const Requests &requests)
     if (requests.flags & Prepare)
         initialise();
     if ((requests.flags & Open) && m_device == 0)
-        ensureDevice({soundSpec(SoundRate, AUDIO_U8, 1), {}, "Vantory Orbital Laser"});
+        ensureDevice({soundSpec(SoundRate, AUDIO_U8, 1), {}, AppName});
     if (requests.path)
         start(*requests.path, requests.playRequested);
     else if (m_device != 0)
@@ -306,7 +308,7 @@ bool AudioWorker::initialise()
         return false;
     // The program handles its own signals.
     m_sdl->SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    m_sdl->SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, "Vantory Orbital Laser");
+    m_sdl->SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, AppName);
     m_sdl->SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_ROLE, "game");
     if (m_sdl->SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;

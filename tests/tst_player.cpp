@@ -48,7 +48,7 @@ private slots:
 private:
     struct Recording {
         std::vector<qint16> frames;
-        qint64 offset = 0; // frames the driver wrote before the callback first ran
+        qint64 offset = 0; // frames the driver wrote before the device first took from its queue
     };
 
     void startRecording();

@@ -61,7 +61,7 @@ private:
 namespace {
 
 constexpr int Rate = DeviceRate;
-// An 8-bit level as the device plays it: (level - 128) * 256, give or take rounding.
+// An 8-bit level as the sink records it: (level - 128) * 256.
 constexpr qint16 High = (200 - 128) * 256;
 constexpr qint16 Low = (60 - 128) * 256;
 
