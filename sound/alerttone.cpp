@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The alert tone's samples, computed on the sound thread when a file cannot be played.
 #include "alerttone.h"
 
 #include <algorithm>

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The sound thread's start, its bounded end, and the waits only tests make.
 #include "audiooutput.h"
 
 namespace {

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The sound thread's body: reading a sound, the device on SDL's queue, its names.
 #include "audioworker.h"
 
 #include "alerttone.h"

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// play() and prepare() for the program, safe to call from any handler.
 #include "player.h"
 
 #include "audiooutput.h"

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// Loading libSDL2 and resolving its functions, once per process.
 #include "sdlaudio.h"
 
 #include <dlfcn.h>
