@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "openbox.h"
 #include "programrun.h"
 #include "x11windows.h"
 
@@ -31,8 +32,11 @@ private slots:
     void firingWithoutSoundLibrary();
     void closeWhileFiring_data();
     void closeWhileFiring();
+    void keyboardAlone_data();
+    void keyboardAlone();
 
 private:
+    bool active(xcb_window_t window) const;
     void xdotool(const QStringList &arguments);
     void verifyHeard(const QString &recording);
     void typeDelay(xcb_window_t console, const QString &delay);
@@ -334,6 +338,66 @@ void tst_Program::closeWhileFiring()
     const size_t probe = firstLoud(boom);
     QVERIFY2(heard.size() > size_t(DeviceRate), "the countdown was not heard");
     QCOMPARE(findRun(heard, boom, probe, 1024, 0, heard.size()), qsizetype(-1));
+}
+
+// The window the window manager has given the keyboard to.
+bool tst_Program::active(xcb_window_t window) const
+{
+    return m_x11->values(m_x11->root(), "_NET_ACTIVE_WINDOW").value(0) == window;
+}
+
+void tst_Program::keyboardAlone_data()
+{
+    QTest::addColumn<QString>("key"); // presses the focused button and plays the fireball
+    QTest::newRow("Return") << "Return";
+    QTest::newRow("keypad Enter") << "KP_Enter";
+    QTest::newRow("Space") << "space";
+}
+
+// Under a real window manager, without the mouse: Tab to the delay, type 1,
+// Tab to FIRE! and press it; in the result window Tab from OK to the
+// fireball and play the jungle call; Escape closes the window, the keyboard
+// is back in the console on FIRE!, and pressing it fires again.
+void tst_Program::keyboardAlone()
+{
+    QFETCH(QString, key);
+    QTemporaryDir temp;
+    Service openbox(QStringLiteral("openbox"));
+    QVERIFY2(startOpenbox(openbox, temp.path(), *m_x11), qPrintable(openbox.log()));
+    const QString recording = temp.filePath("heard.raw");
+    m_program = std::make_unique<ProgramRun>();
+    m_program->start(temp.path(), recording);
+    const xcb_window_t console = m_x11->waitFor(ConsoleTitle, 15000);
+    QVERIFY(console);
+    QTRY_VERIFY_WITH_TIMEOUT(active(console), 5000);
+
+    xdotool({"key", "--delay", "50", "Tab", "Tab", "ctrl+a", "1", "Tab", key});
+    xcb_window_t result = m_x11->waitFor(QStringLiteral("KABOOM!"), 10000);
+    QVERIFY2(result, "FIRE! did not fire");
+    QTRY_VERIFY_WITH_TIMEOUT(active(result), 5000);
+    xdotool({"key", "--delay", "50", "Tab", key});
+    const std::vector<qint16> jungle =
+        deviceSamples(QStringLiteral(LASER_SOURCE_DIR "/assets/jungle.wav"));
+    QVERIFY(!jungle.empty());
+    const size_t probe = firstLoud(jungle);
+    QVERIFY2(waitUntil(
+                 [&] {
+                     const std::vector<qint16> heard = readRecording(recording);
+                     return findRun(heard, jungle, probe, 1024, 0, heard.size()) >= 0;
+                 },
+                 10000),
+             "the jungle call was not heard");
+
+    xdotool({"key", "Escape"});
+    QTRY_VERIFY_WITH_TIMEOUT(!m_x11->find(QStringLiteral("KABOOM!")), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(active(console), 5000);
+    xdotool({"key", key});
+    result = m_x11->waitFor(QStringLiteral("KABOOM!"), 10000);
+    QVERIFY2(result, "FIRE! did not hold the focus after the result window closed");
+
+    m_x11->requestClose(result);
+    m_x11->requestClose(console);
+    m_program->verifyCleanEnd(temp.path());
 }
 
 QTEST_MAIN(tst_Program)
