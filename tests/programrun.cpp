@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "programrun.h"
 
-#include "soundstream.h"
+#include <SDL.h>
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -154,12 +154,24 @@ void runTool(const QString &program, const QStringList &arguments)
              qPrintable(program + ": " + QString::fromLocal8Bit(tool.readAllStandardError())));
 }
 
+std::vector<qint16> widen(const QByteArray &levels)
+{
+    std::vector<qint16> samples(size_t(levels.size()));
+    std::transform(levels.begin(), levels.end(), samples.begin(),
+                   [](char level) { return qint16((quint8(level) - 128) * 256); });
+    return samples;
+}
+
 std::vector<qint16> deviceSamples(const QString &wavFile)
 {
-    QFile file(wavFile);
-    if (!file.open(QIODevice::ReadOnly))
+    SDL_AudioSpec spec = {};
+    Uint8 *samples = nullptr;
+    Uint32 length = 0;
+    if (!SDL_LoadWAV(QFile::encodeName(wavFile).constData(), &spec, &samples, &length))
         return {};
-    return SoundStream::deviceFrames(file.readAll(), 44100, 512);
+    const QByteArray levels(reinterpret_cast<const char *>(samples), qsizetype(length));
+    SDL_FreeWAV(samples);
+    return spec.format == AUDIO_U8 ? widen(levels) : std::vector<qint16>();
 }
 
 std::vector<qint16> readRecording(const QString &recording)
@@ -167,9 +179,7 @@ std::vector<qint16> readRecording(const QString &recording)
     QFile file(recording);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    const QByteArray bytes = file.readAll();
-    const auto *begin = reinterpret_cast<const qint16 *>(bytes.constData());
-    return {begin, begin + bytes.size() / 2};
+    return widen(file.readAll());
 }
 
 qsizetype findRun(const std::vector<qint16> &recording, const std::vector<qint16> &sound,

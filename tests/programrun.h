@@ -57,9 +57,16 @@ private:
 // Runs a command to its end and checks that it succeeded.
 void runTool(const QString &program, const QStringList &arguments);
 
-// The sound as the program hands it to the device (44.1 kHz, 512-frame pieces).
+// Every stream the program plays is 8-bit mono at this rate, as its sounds
+// are, so a recording holds their samples unchanged.
+inline constexpr int DeviceRate = 22050;
+
+// 8-bit samples as signed 16-bit ones: (level - 128) * 256, as PulseAudio
+// widens them.
+std::vector<qint16> widen(const QByteArray &levels);
+// The samples of a WAV file, widened.
 std::vector<qint16> deviceSamples(const QString &wavFile);
-// Signed 16-bit samples of a raw recording.
+// The samples of a raw 8-bit recording (SDL's disk driver), widened.
 std::vector<qint16> readRecording(const QString &recording);
 // Where the run of `length` samples of `sound` from `from` on stands in the
 // recording, searched between `first` and `last`; -1 when nowhere.

@@ -23,7 +23,7 @@ bool SinkRecorder::start(const PulseServer &server)
     m_parec.setProcessEnvironment(server.clientEnvironment());
     m_parec.start(QStringLiteral("parec"),
                   {QStringLiteral("-d"), QStringLiteral("test.monitor"), QStringLiteral("--raw"),
-                   QStringLiteral("--format=s16le"), QStringLiteral("--rate=44100"),
+                   QStringLiteral("--format=s16le"), QStringLiteral("--rate=22050"),
                    QStringLiteral("--channels=1"), QStringLiteral("--latency-msec=5")});
     if (!m_parec.waitForStarted(5000))
         return false;

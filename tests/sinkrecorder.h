@@ -10,7 +10,7 @@ class PulseServer;
 class QString;
 
 // What a PulseServer's sink plays, recorded from its monitor with parec as
-// 16-bit mono at 44.1 kHz, in fragments of 5 ms, so that the count of frames
+// 16-bit mono at the sink's 22.05 kHz, in fragments of 5 ms, so that the count of frames
 // received tells how far the sink has played to within a few milliseconds.
 class SinkRecorder {
 public:

@@ -44,7 +44,7 @@ namespace {
 
 const QString ConsoleTitle = QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:");
 const QString ResultTitle = QStringLiteral("KABOOM!");
-constexpr size_t Rate = 44100;
+constexpr auto Rate = size_t(DeviceRate);
 constexpr double BoomSeconds = 5.177;
 
 } // namespace
