@@ -66,6 +66,14 @@ private:
 namespace {
 
 constexpr qint16 Level = 1000;
+// A sound starts within a buffer or two of its call on a quiet machine
+// (bench_sound measures it); a busy one can hold the sound thread back a few
+// hundred milliseconds, while one queued behind the sound it should cut off
+// comes seconds late.
+constexpr double OnTime = 300;
+// The device closes after about a second of silence; one that stays open is
+// the fault, however busy the machine.
+constexpr qint64 ClosesWithin = 8000;
 bool loud(qint16 v)
 {
     return v > Level || v < -Level;
@@ -198,7 +206,7 @@ void tst_Player::secondPlayCutsOffFirst()
     const qint64 firstStart = find(rec, 0, positive);
     const qint64 secondStart = find(rec, 0, negative);
     QVERIFY(secondStart >= rec.offset + secondCall);
-    QVERIFY2(boundMs(secondStart, rec.offset + secondCall) <= 30,
+    QVERIFY2(boundMs(secondStart, rec.offset + secondCall) <= OnTime,
              qPrintable(QString::number(boundMs(secondStart, rec.offset + secondCall))));
     const qint64 edge = 16;
     QCOMPARE(find(rec, secondStart + edge, positive), -1);
@@ -209,7 +217,7 @@ void tst_Player::secondPlayCutsOffFirst()
     if (gapMs == 0)
         return;
     QVERIFY(firstStart >= rec.offset + firstCall);
-    QVERIFY2(boundMs(firstStart, rec.offset + firstCall) <= 30,
+    QVERIFY2(boundMs(firstStart, rec.offset + firstCall) <= OnTime,
              qPrintable(QString::number(boundMs(firstStart, rec.offset + firstCall))));
     for (qint64 i = firstStart + edge; i < secondStart - edge; ++i)
         QVERIFY2(positive(rec.frames[size_t(i)]), qPrintable(QString::number(i)));
@@ -232,7 +240,7 @@ void tst_Player::sameSoundAgainRestarts()
     // Played again from its start, the sound ends its full length after the call.
     const qint64 restartedAt = last + 1 - rate() / 2;
     QVERIFY2(restartedAt >= rec.offset + call - 16, qPrintable(QString::number(restartedAt)));
-    QVERIFY2(boundMs(restartedAt, rec.offset + call) <= 30,
+    QVERIFY2(boundMs(restartedAt, rec.offset + call) <= OnTime,
              qPrintable(QString::number(boundMs(restartedAt, rec.offset + call))));
 }
 
@@ -279,7 +287,7 @@ void tst_Player::unplayableGivesAlertTone()
 
     const qint64 start = find(rec, 0, nonSilent);
     QVERIFY(start >= 0);
-    QVERIFY(boundMs(start, rec.offset + call) <= 30);
+    QVERIFY(boundMs(start, rec.offset + call) <= OnTime);
     auto end = qint64(rec.frames.size());
     while (end > start && rec.frames[size_t(end - 1)] == 0)
         --end;
@@ -319,7 +327,7 @@ void tst_Player::embeddedSoundPlaysWhole()
         --end;
     const int rate = AudioOutput::instance().format().frequency;
     QVERIFY(start >= 0);
-    QVERIFY(boundMs(start - (first - 58) * rate / 22050, rec.offset + call) <= 30);
+    QVERIFY(boundMs(start - (first - 58) * rate / 22050, rec.offset + call) <= OnTime);
     const double expected = double(last - first) * rate / 22050;
     QVERIFY2(qAbs(double(end - start) - expected) <= 16,
              qPrintable(u"%1 frames, expected %2"_s.arg(end - start).arg(expected)));
@@ -336,10 +344,10 @@ void tst_Player::idleDeviceClosesAndOpensAgain()
     sound::play(blip);
     QElapsedTimer clock;
     clock.start();
-    while (output.isOpen() && clock.elapsed() < 5000)
+    while (output.isOpen() && clock.elapsed() < ClosesWithin)
         QTest::qWait(10);
     const qint64 closedAfter = clock.elapsed();
-    QVERIFY2(closedAfter > 900 && closedAfter < 3000, qPrintable(QString::number(closedAfter)));
+    QVERIFY2(closedAfter > 900 && closedAfter < ClosesWithin, qPrintable(QString::number(closedAfter)));
     const Recording idle = readRecording();
     qint64 last = qint64(idle.frames.size()) - 1;
     while (last >= 0 && !loud(idle.frames[size_t(last)]))
@@ -347,7 +355,7 @@ void tst_Player::idleDeviceClosesAndOpensAgain()
     const int rate = output.format().frequency;
     QVERIFY(last > 0);
     const double silentMs = 1000.0 * double(qint64(idle.frames.size()) - last) / rate;
-    QVERIFY2(silentMs >= 1000 && silentMs < 2500, qPrintable(QString::number(silentMs)));
+    QVERIFY2(silentMs >= 1000 && silentMs < ClosesWithin, qPrintable(QString::number(silentMs)));
 
     sound::play(blip);
     QTest::qWait(300);
@@ -355,7 +363,7 @@ void tst_Player::idleDeviceClosesAndOpensAgain()
     const Recording again = stopRecording();
     const qint64 start = find(again, 0, loud);
     QVERIFY(start >= 0);
-    QVERIFY2(boundMs(start, again.offset) <= 30,
+    QVERIFY2(boundMs(start, again.offset) <= OnTime,
              qPrintable(QString::number(boundMs(start, again.offset))));
 }
 

@@ -45,6 +45,11 @@ namespace {
 const QString ConsoleTitle = QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:");
 const QString ResultTitle = QStringLiteral("KABOOM!");
 constexpr auto Rate = size_t(DeviceRate);
+// The program gives a stalled sound server 400 ms at exit. A sanitizer's
+// leak scan on a busy machine can add seconds to any exit; a program that
+// waited on the stopped server would not end at all (endAfter gives up at
+// 5 s), so the bound sits between.
+constexpr qint64 EndsDespiteServer = 4000;
 constexpr double BoomSeconds = 5.177;
 
 } // namespace
@@ -165,7 +170,7 @@ void tst_ProgramSound::firingHeardThenServerIdles()
     m_x11->requestClose(result);
     const qint64 took = endAfter([&] { m_x11->requestClose(console); });
     qInfo("ended %lld ms after the last window closed, server stopped", took);
-    QVERIFY2(took >= 0 && took < 1500, qPrintable(QString::number(took)));
+    QVERIFY2(took >= 0 && took < EndsDespiteServer, qPrintable(QString::number(took)));
     m_program->verifyCleanEnd(temp.path());
 }
 
@@ -187,7 +192,7 @@ void tst_ProgramSound::stalledBeforeFirstSound()
     const qint64 took = endAfter([&] { ::kill(pid_t(m_program->pid()), SIGTERM); });
     qInfo("result window %lld ms after FIRE!; ended %lld ms after SIGTERM, server stopped",
           resultAt, took);
-    QVERIFY2(took >= 0 && took < 1500, qPrintable(QString::number(took)));
+    QVERIFY2(took >= 0 && took < EndsDespiteServer, qPrintable(QString::number(took)));
     m_program->verifyCleanEnd(temp.path());
 }
 
@@ -222,7 +227,7 @@ void tst_ProgramSound::stalledDuringCountdown()
     qInfo("result window %lld ms after FIRE!; ended %lld ms after the console closed, server "
           "stopped",
           resultAt, took);
-    QVERIFY2(took >= 0 && took < 1500, qPrintable(QString::number(took)));
+    QVERIFY2(took >= 0 && took < EndsDespiteServer, qPrintable(QString::number(took)));
     m_program->verifyCleanEnd(temp.path());
 }
 
