@@ -67,7 +67,8 @@ QRadioButton *makeOption(QWidget *parent, const char *name, int top, const QStri
 
 Form1::Form1(QWidget *parent)
     : QWidget(parent)
-    , Image1(new Picture(QStringLiteral(":/pictures/background.bmp"), QRect(0, 0, 433, 249), this))
+    , Image1(new Picture(QStringLiteral(":/pictures/background-1x.bmp"),
+                         QStringLiteral(":/pictures/background.bmp"), QRect(0, 0, 433, 249), this))
     , Label1(makeLabel(this, "Label1", QRect(24, 32, 241, 49),
                        QStringLiteral("Vantory Orbital Laser"),
                        pixelFont(QStringLiteral("Terminal"), 24, false), White, Qt::AlignHCenter))

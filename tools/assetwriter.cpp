@@ -50,7 +50,9 @@ bool AssetWriter::writeSounds()
 
 bool AssetWriter::writePictures()
 {
-    bool ok = write(QStringLiteral("background.bmp"), bmpfile::encode(BackgroundPainter().paint()));
+    const QByteArray background = bmpfile::encode(BackgroundPainter().paint());
+    bool ok = write(QStringLiteral("background.bmp"), background);
+    ok = write(QStringLiteral("background-1x.bmp"), consoleBackground(background)) && ok;
     const IconPainter icon;
     ok = write(QStringLiteral("laser.ico"),
                applicationIcon([&icon](int size) { return icon.paint(size); })) &&
@@ -91,6 +93,17 @@ bool AssetWriter::writeSharpPictures()
     const bool frame = writePng(QStringLiteral("fireball-2x.png"),
                                 painter.sharpFrame(0, FireballPainter::kResultFrame, 2));
     return writePng(QStringLiteral("fireball-64.png"), painter.icon(64)) && frame;
+}
+
+// The console at scale 1 shows the full picture smoothly scaled to its
+// control; storing that copy spares every start the decoding and scaling.
+// Scaled from the decoded file, as the program would scale it.
+QByteArray AssetWriter::consoleBackground(const QByteArray &full)
+{
+    const QImage decoded = QImage::fromData(full, "BMP");
+    return bmpfile::encode(decoded.scaled(BackgroundPainter::kConsoleWidth,
+                                          BackgroundPainter::kConsoleHeight,
+                                          Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
 }
 
 QByteArray AssetWriter::applicationIcon(const std::function<QImage(int)> &pictureOfSize)

@@ -31,6 +31,7 @@ public:
 private:
     bool writeSounds();
     bool writePictures();
+    static QByteArray consoleBackground(const QByteArray &full);
     static QByteArray fireballIcon();
     bool writeDesktopIcons();
     bool writeSharpPictures();
