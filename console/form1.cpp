@@ -3,6 +3,7 @@
 
 #include "failure.h"
 #include "fonts.h"
+#include "lazyicon.h"
 #include "look.h"
 #include "messagebox.h"
 #include "optionstyle.h"
@@ -63,6 +64,16 @@ QRadioButton *makeOption(QWidget *parent, const char *name, int top, const QStri
     return option;
 }
 
+// The application icon: the palette pictures of the ICO file, and a large
+// one for docks. Made once; decoded when the desktop first asks for it.
+QIcon applicationIcon()
+{
+    static const QIcon icon = LazyIcon::make(
+        {QStringLiteral(":/icons/laser.ico"), QStringLiteral(":/icons/laser-256.png")},
+        {{32, 32}, {16, 16}, {48, 48}, {256, 256}});
+    return icon;
+}
+
 } // namespace
 
 Form1::Form1(QWidget *parent)
@@ -118,9 +129,7 @@ void Form1::createWindow()
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:"));
-    QIcon icon(QStringLiteral(":/icons/laser.ico"));
-    icon.addFile(QStringLiteral(":/icons/laser-256.png"));
-    setWindowIcon(icon);
+    setWindowIcon(applicationIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(430, 244);
