@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "picture.h"
 
+#include <QFileInfo>
+#include <QImageReader>
 #include <QPainter>
 
 Picture::Picture(const QString &atScaleOne, const QString &full, const QRect &geometry,
@@ -31,7 +33,17 @@ void Picture::paintEvent(QPaintEvent *)
 // The stored copy already has the rectangle's size, so scaling it is a copy.
 QPixmap Picture::render(qreal ratio) const
 {
-    return scaled(QImage(ratio == 1 ? m_atScaleOne : m_full), size(), ratio);
+    return scaled(read(ratio == 1 ? m_atScaleOne : m_full), size(), ratio);
+}
+
+// By its name's suffix alone: left to guess, Qt 6.4 loads every image
+// plugin (and the libraries behind them) to ask each whether it knows the
+// file.
+QImage Picture::read(const QString &file)
+{
+    QImageReader reader(file, QFileInfo(file).suffix().toLatin1());
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
 }
 
 // Each direction on its own.
