@@ -3,6 +3,8 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFile>
+#include <QSet>
 #include <QTimer>
 #include <QWidget>
 
@@ -16,6 +18,22 @@ qint64 monotonicNs()
     timespec now = {};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// Shared libraries mapped into the process now: each file once, however
+// many of its segments are mapped.
+qsizetype mappedLibraries()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return -1;
+    QSet<QByteArray> libraries;
+    for (const QByteArray &line : maps.readAll().split('\n')) {
+        const qsizetype path = line.indexOf('/');
+        if (path >= 0 && line.contains(".so"))
+            libraries.insert(line.mid(path));
+    }
+    return libraries.size();
 }
 
 class FirstPaintProbe : public QObject {
@@ -39,7 +57,9 @@ private:
     void report()
     {
         const qint64 spawned = qgetenv("BENCH_SPAWN_NS").toLongLong();
-        std::printf("first-paint-ms %.3f\n", double(monotonicNs() - spawned) / 1e6);
+        const double ms = double(monotonicNs() - spawned) / 1e6;
+        std::printf("first-paint-libraries %lld\n", qlonglong(mappedLibraries()));
+        std::printf("first-paint-ms %.3f\n", ms);
         std::fflush(stdout);
         QCoreApplication::quit();
     }

@@ -17,6 +17,8 @@ packages=(
     # Packaging and its checks.
     dpkg-dev file lintian appstream desktop-file-utils
     clang-tidy
+    # The benchmarks' instruction counts.
+    valgrind
 )
 
 missing=()
