@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "lazyicon.h"
 
+#include "imagefile.h"
+
 #include <QPaintDevice>
 #include <QPainter>
 
@@ -18,8 +20,13 @@ QIcon LazyIcon::make(const QStringList &files, const QList<QSize> &sizes)
 const QIcon &LazyIcon::decoded()
 {
     if (m_decoded.isNull()) {
-        for (const QString &file : std::as_const(m_files))
-            m_decoded.addFile(file);
+        for (const QString &file : std::as_const(m_files)) {
+            // Qt picks the deepest of an ICO file's pictures of each size.
+            if (file.endsWith(QLatin1String(".ico")))
+                m_decoded.addFile(file);
+            else
+                m_decoded.addPixmap(QPixmap::fromImage(readImage(file)));
+        }
     }
     return m_decoded;
 }

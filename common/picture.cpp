@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "picture.h"
 
-#include <QFileInfo>
-#include <QImageReader>
+#include "imagefile.h"
+
 #include <QPainter>
 
 Picture::Picture(const QString &atScaleOne, const QString &full, const QRect &geometry,
@@ -33,17 +33,7 @@ void Picture::paintEvent(QPaintEvent *)
 // The stored copy already has the rectangle's size, so scaling it is a copy.
 QPixmap Picture::render(qreal ratio) const
 {
-    return scaled(read(ratio == 1 ? m_atScaleOne : m_full), size(), ratio);
-}
-
-// By its name's suffix alone: left to guess, Qt 6.4 loads every image
-// plugin (and the libraries behind them) to ask each whether it knows the
-// file.
-QImage Picture::read(const QString &file)
-{
-    QImageReader reader(file, QFileInfo(file).suffix().toLatin1());
-    reader.setAutoDetectImageFormat(false);
-    return reader.read();
+    return scaled(readImage(ratio == 1 ? m_atScaleOne : m_full), size(), ratio);
 }
 
 // Each direction on its own.

@@ -23,8 +23,6 @@ public:
 
     // image scaled smoothly to size (in device-independent pixels) at ratio.
     static QPixmap scaled(const QImage &image, const QSize &size, qreal ratio);
-    // The picture in file, in the format its suffix names.
-    static QImage read(const QString &file);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
