@@ -102,8 +102,8 @@ private:
             (late.heapMiB - m_early.heapMiB) * 1024.0 / (Firings - EarlyFiring);
         std::printf("row: heap over %d firings | %+.1f kB a firing | %.2f -> %.2f MiB in use, "
                     "resident %.2f -> %.2f MiB (after firing %d and %d)\n",
-                    Firings, perFiring, m_early.heapMiB, late.heapMiB, m_early.rssMiB,
-                    late.rssMiB, EarlyFiring, Firings);
+                    Firings, perFiring, m_early.heapMiB, late.heapMiB, m_early.rssMiB, late.rssMiB,
+                    EarlyFiring, Firings);
         std::fflush(stdout);
     }
 

@@ -109,8 +109,7 @@ std::optional<Run> runOnce(const char *program, const QByteArray &temp)
     const double ms = field(output, "first-paint-ms");
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || ms < 0)
         return std::nullopt;
-    return Run{ms, double(usage.ru_maxrss) / 1024.0,
-               int(field(output, "first-paint-libraries"))};
+    return Run{ms, double(usage.ru_maxrss) / 1024.0, int(field(output, "first-paint-libraries"))};
 }
 
 double median(std::vector<double> values)

@@ -109,8 +109,7 @@ void tst_Dialog::windowIcons_data()
 {
     QTest::addColumn<bool>("console");
     QTest::addColumn<QStringList>("files");
-    QTest::newRow("console") << true
-                             << QStringList{":/icons/laser.ico", ":/icons/laser-256.png"};
+    QTest::newRow("console") << true << QStringList{":/icons/laser.ico", ":/icons/laser-256.png"};
     QTest::newRow("result window")
         << false << QStringList{":/icons/fireball.ico", ":/icons/fireball-64.png"};
 }

@@ -102,8 +102,8 @@ QByteArray AssetWriter::consoleBackground(const QByteArray &full)
 {
     const QImage decoded = QImage::fromData(full, "BMP");
     return bmpfile::encode(decoded.scaled(BackgroundPainter::kConsoleWidth,
-                                          BackgroundPainter::kConsoleHeight,
-                                          Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+                                          BackgroundPainter::kConsoleHeight, Qt::IgnoreAspectRatio,
+                                          Qt::SmoothTransformation));
 }
 
 QByteArray AssetWriter::applicationIcon(const std::function<QImage(int)> &pictureOfSize)
