@@ -6,9 +6,11 @@
 #include <QPaintDevice>
 #include <QPainter>
 
-LazyIcon::LazyIcon(const QStringList &files, const QList<QSize> &sizes)
-    : m_files(files)
-    , m_sizes(sizes)
+#include <utility>
+
+LazyIcon::LazyIcon(QStringList files, QList<QSize> sizes)
+    : m_files(std::move(files))
+    , m_sizes(std::move(sizes))
 {
 }
 

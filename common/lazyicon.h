@@ -25,7 +25,7 @@ public:
     QIconEngine *clone() const override;
 
 private:
-    LazyIcon(const QStringList &files, const QList<QSize> &sizes);
+    LazyIcon(QStringList files, QList<QSize> sizes);
     LazyIcon(const LazyIcon &other) = default;
 
     const QIcon &decoded();

@@ -5,11 +5,12 @@
 
 #include <QPainter>
 
-Picture::Picture(const QString &atScaleOne, const QString &full, const QRect &geometry,
-                 QWidget *parent)
+#include <utility>
+
+Picture::Picture(QString atScaleOne, QString full, const QRect &geometry, QWidget *parent)
     : QWidget(parent)
-    , m_atScaleOne(atScaleOne)
-    , m_full(full)
+    , m_atScaleOne(std::move(atScaleOne))
+    , m_full(std::move(full))
 {
     setGeometry(geometry);
     setAttribute(Qt::WA_TransparentForMouseEvents);

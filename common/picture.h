@@ -15,7 +15,7 @@ class Picture : public QWidget {
     Q_OBJECT
 
 public:
-    Picture(const QString &atScaleOne, const QString &full, const QRect &geometry, QWidget *parent);
+    Picture(QString atScaleOne, QString full, const QRect &geometry, QWidget *parent);
 
     // The picture as last drawn: the rectangle's size times the device pixel ratio.
     const QPixmap &pixmap() const { return m_pixmap; }
