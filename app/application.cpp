@@ -7,13 +7,34 @@
 #include "failurebox.h"
 #include "fonts.h"
 #include "launcher.h"
+#include "player.h"
 #include "scratchfiles.h"
 #include "signalclose.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 #include <optional>
+
+namespace {
+
+// Loads the sound library once the first frame is out: the loader's lock and
+// the processor stay free while it is painted, and the first FIRE! still
+// finds SDL ready.
+class SoundAfterFirstFrame : public QObject {
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && watched->isWidgetType()) {
+            qApp->removeEventFilter(this);
+            QTimer::singleShot(0, this, &sound::prepare);
+        }
+        return false;
+    }
+};
+
+} // namespace
 
 int runApplication(int argc, char *argv[])
 {
@@ -34,6 +55,8 @@ int runApplication(int argc, char *argv[])
 
     const ExitCleanup cleanup;
     Launcher launcher;
+    SoundAfterFirstFrame soundLoader;
+    app->installEventFilter(&soundLoader);
     launcher.show();
     return app->exec();
 }

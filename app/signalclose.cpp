@@ -10,6 +10,7 @@
 
 namespace {
 
+constexpr int Closing[] = {SIGTERM, SIGINT, SIGHUP};
 int signalPipe[2] = {-1, -1};
 
 void onPosixSignal(int)
@@ -21,26 +22,42 @@ void onPosixSignal(int)
 
 } // namespace
 
-SignalClose::SignalClose(QObject *parent)
-    : QObject(parent)
+void SignalClose::catchSignals()
 {
-    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    if (signalPipe[0] >= 0 || ::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
-    m_notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &SignalClose::onSignal);
-
     struct sigaction action = {};
     action.sa_handler = onPosixSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+    for (int signal : Closing) {
+        struct sigaction inherited = {};
+        if (sigaction(signal, nullptr, &inherited) == 0 && inherited.sa_handler == SIG_IGN)
+            continue;
         sigaction(signal, &action, nullptr);
+    }
+}
+
+SignalClose::SignalClose(QObject *parent)
+    : QObject(parent)
+{
+    catchSignals();
+    if (signalPipe[0] < 0)
+        return;
+    m_notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &SignalClose::onSignal);
 }
 
 SignalClose::~SignalClose()
 {
-    for (int signal : {SIGTERM, SIGINT, SIGHUP})
-        std::signal(signal, SIG_DFL);
+    // Past the event loop the program is ending within a bounded time; a
+    // signal repeated now has nothing left to close and must not turn that
+    // clean end into a kill.
+    for (int signal : Closing) {
+        struct sigaction current = {};
+        if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler == onPosixSignal)
+            std::signal(signal, SIG_IGN);
+    }
     delete m_notifier;
     for (int &fd : signalPipe) {
         if (fd >= 0)

@@ -4,20 +4,18 @@
 // switch to the boom, 20 calls each; then, 8 times, from a call to the first
 // frame when the device has closed itself after idling and opens again.
 //
-// A delay runs from the call until the device callback that hands the sound's
-// first frame over has returned. Which callback that was is found by the
-// frame's position in the recorded stream, never by the file's size, which
-// grows in 4 KiB steps.
+// A delay runs from the call until the device has taken the buffer that holds
+// the sound's first frame from its queue. Which buffer that was is found by
+// the frame's position in the recorded stream, never by the file's size,
+// which grows in 4 KiB steps. The stream is in the sounds' own 8-bit format.
 
 #include "assetstore.h"
 #include "audiooutput.h"
 #include "player.h"
 #include "scratchfiles.h"
-#include "soundstream.h"
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <QtEndian>
 
 #include <SDL.h>
 
@@ -36,7 +34,7 @@ constexpr int ReopenCalls = 8;
 struct Call {
     Clock::time_point called;
     Clock::time_point returned;
-    Clock::time_point handedOver; // the first callback after the call has returned
+    Clock::time_point handedOver; // the device first took a buffer after the call
     qint64 deliveredBefore = 0;
 };
 
@@ -126,15 +124,33 @@ std::vector<double> reopenDelays(const QString &streamPath, const QString &path,
     return delays;
 }
 
+std::vector<qint16> widen(const char *levels, qsizetype count)
+{
+    std::vector<qint16> frames(static_cast<size_t>(count));
+    for (size_t i = 0; i < frames.size(); ++i)
+        frames[i] = qint16((quint8(levels[i]) - 128) * 256);
+    return frames;
+}
+
 std::vector<qint16> readStream(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     const QByteArray bytes = file.readAll();
-    std::vector<qint16> frames(size_t(bytes.size() / 2));
-    for (size_t i = 0; i < frames.size(); ++i)
-        frames[i] = qFromLittleEndian<qint16>(bytes.constData() + 2 * i);
+    return widen(bytes.constData(), bytes.size());
+}
+
+std::vector<qint16> wavFrames(const QByteArray &wav)
+{
+    SDL_AudioSpec spec = {};
+    Uint8 *samples = nullptr;
+    Uint32 length = 0;
+    if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(wav.constData(), int(wav.size())), 1, &spec, &samples,
+                        &length))
+        return {};
+    std::vector<qint16> frames = widen(reinterpret_cast<const char *>(samples), length);
+    SDL_FreeWAV(samples);
     return frames;
 }
 
@@ -174,10 +190,8 @@ int main()
 
     const std::vector<qint16> stream = readStream(streamPath);
     const qint64 offset = qint64(stream.size()) - qint64(output.framesDelivered());
-    const std::vector<qint16> countdownFrames = SoundStream::deviceFrames(
-        assets::lookup(Sound::Countdown), format.frequency, format.bufferFrames);
-    const std::vector<qint16> boomFrames = SoundStream::deviceFrames(
-        assets::lookup(Sound::Boom), format.frequency, format.bufferFrames);
+    const std::vector<qint16> countdownFrames = wavFrames(assets::lookup(Sound::Countdown));
+    const std::vector<qint16> boomFrames = wavFrames(assets::lookup(Sound::Boom));
 
     std::vector<double> startDelays, switchDelays, callTimes;
     const auto measure = [&](const std::vector<Call> &calls, const std::vector<qint16> &sound,

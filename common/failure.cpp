@@ -65,7 +65,7 @@ FailureError fileFailure(int errnoValue, const QString &path, const QString &fou
 {
     const QString reason =
         found.isEmpty() ? QString::fromLocal8Bit(std::strerror(errnoValue)) : found;
-    return FailureError({errnoValue, reason + QStringLiteral(": ") + path});
+    return FailureError({errnoValue, reason + QStringLiteral(": ") + path, path});
 }
 
 void setFailureReport(FailureReport report)
@@ -92,11 +92,11 @@ bool guard(const std::function<void()> &body) noexcept
     } catch (const FailureError &error) {
         report(error.failure());
     } catch (const std::bad_alloc &) {
-        report({ENOMEM, QString::fromLocal8Bit(std::strerror(ENOMEM))});
+        report({ENOMEM, QString::fromLocal8Bit(std::strerror(ENOMEM)), {}});
     } catch (const std::exception &error) {
-        report({0, QString::fromLocal8Bit(error.what())});
+        report({0, QString::fromLocal8Bit(error.what()), {}});
     } catch (...) {
-        report({0, QStringLiteral("Unknown failure")});
+        report({0, QStringLiteral("Unknown failure"), {}});
     }
     return false;
 }

@@ -11,6 +11,8 @@
 struct Failure {
     int number = 0;
     QString description;
+    // The file the failure is about, which ends the description; empty when none.
+    QString path;
 };
 
 // Thrown by the operations that can fail; caught by guard() before it can

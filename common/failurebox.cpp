@@ -6,6 +6,7 @@
 #include "title.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QTextBoundaryFinder>
 
 #include <cstdio>
@@ -44,13 +45,34 @@ QString breakable(const QString &text)
     return result;
 }
 
+// A path of thousands of characters would make the box taller than the
+// screen even wrapped: its middle gives way to an ellipsis, so that the box
+// keeps its sentence and the file's name, and the whole path goes into the
+// box's details, where it can be read and selected.
+Failure shortened(const Failure &failure)
+{
+    constexpr int Lines = 10;
+    constexpr int LineWidth = 400;
+    if (failure.path.isEmpty() || !failure.description.endsWith(failure.path))
+        return failure;
+    const QFontMetrics metrics(QApplication::font("QMessageBox"));
+    const QString elided = metrics.elidedText(failure.path, Qt::ElideMiddle, Lines * LineWidth);
+    if (elided == failure.path)
+        return failure;
+    return {failure.number, failure.description.chopped(failure.path.size()) + elided,
+            failure.path};
+}
+
 void showFailure(const Failure &failure)
 {
-    const QString text = failureText(failure);
-    if (qobject_cast<QApplication *>(QCoreApplication::instance()))
-        showMessage(nullptr, breakable(text));
-    else
-        std::fprintf(stderr, "%s: %s\n", ApplicationTitle, text.toLocal8Bit().constData());
+    if (qobject_cast<QApplication *>(QCoreApplication::instance())) {
+        const Failure shown = shortened(failure);
+        showMessage(nullptr, breakable(failureText(shown)),
+                    shown.description == failure.description ? QString() : failure.path);
+    } else {
+        std::fprintf(stderr, "%s: %s\n", ApplicationTitle,
+                     failureText(failure).toLocal8Bit().constData());
+    }
 }
 
 } // namespace

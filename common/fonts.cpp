@@ -42,10 +42,12 @@ void installFontSubstitutions()
     QFont::insertSubstitutions(QStringLiteral("Small Fonts"),
                                {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
 
-    // The windows were laid out for an 11-pixel user-interface face.
-    QFont standard(QStringLiteral("Liberation Sans"));
-    standard.setPixelSize(11);
-    QApplication::setFont(standard);
+    QApplication::setFont(standardFont());
+}
+
+QFont standardFont()
+{
+    return pixelFont(QStringLiteral("Liberation Sans"), 11, false);
 }
 
 QFont pixelFont(const QString &family, int pixelSize, bool bold, bool italic)
@@ -54,6 +56,10 @@ QFont pixelFont(const QString &family, int pixelSize, bool bold, bool italic)
     font.setPixelSize(pixelSize);
     font.setWeight(bold ? QFont::Bold : QFont::Normal);
     font.setItalic(italic);
+    // Every property is the window's own: a desktop's application font (a
+    // platform theme sets one once the program runs) must not fill in the
+    // rest, as its style name would pick a face without the weight asked for.
+    font.setResolveMask(QFont::AllPropertiesResolved);
     return font;
 }
 

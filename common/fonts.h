@@ -8,6 +8,10 @@
 // Call once after the QApplication exists.
 void installFontSubstitutions();
 
+// The user-interface face the windows were laid out for, 11 pixels high. Each
+// window sets it on itself, so that a desktop's own font cannot replace it.
+QFont standardFont();
+
 // A face at a pixel size, as the windows' layouts give their fonts.
 QFont pixelFont(const QString &family, int pixelSize, bool bold, bool italic = false);
 

@@ -69,13 +69,15 @@ private:
 
 } // namespace
 
-void showMessage(QWidget *parent, const QString &text)
+void showMessage(QWidget *parent, const QString &text, const QString &details)
 {
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(ApplicationTitle), text,
                     QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("MessageBox"));
     box.setTextFormat(Qt::PlainText);
     box.setWindowModality(Qt::ApplicationModal);
+    if (!details.isEmpty())
+        box.setDetailedText(details);
     // Some styles put a picture on dialog buttons; this box has none at all.
     box.button(QMessageBox::Ok)->setIcon(QIcon());
     const InputHold hold(parent ? parent->window() : nullptr);

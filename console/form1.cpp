@@ -3,6 +3,7 @@
 
 #include "failure.h"
 #include "fonts.h"
+#include "keyboard.h"
 #include "lazyicon.h"
 #include "look.h"
 #include "messagebox.h"
@@ -12,6 +13,7 @@
 #include "scratchfiles.h"
 #include "settings.h"
 #include "timer.h"
+#include "titlelabel.h"
 #include "updown.h"
 #include "waitclock.h"
 
@@ -41,10 +43,11 @@ template <typename W> W *make(QWidget *parent, const char *name, const QRect &ge
 
 // Headings draw letters only, over the picture; they never grow, wrap at
 // the label's width and clip what falls outside it.
+template <typename L = QLabel>
 QLabel *makeLabel(QWidget *parent, const char *name, const QRect &geometry, const QString &text,
                   const QFont &font, const QColor &color, Qt::Alignment alignment)
 {
-    auto *label = new QLabel(parent);
+    auto *label = new L(parent);
     look::setUpLabel(label, name, geometry, text, color, alignment);
     label->setFont(font);
     label->setAutoFillBackground(false);
@@ -80,7 +83,7 @@ Form1::Form1(QWidget *parent)
     : QWidget(parent)
     , Image1(new Picture(QStringLiteral(":/pictures/background-1x.ppm"),
                          QStringLiteral(":/pictures/background.bmp"), QRect(0, 0, 433, 249), this))
-    , Label1(makeLabel(
+    , Label1(makeLabel<TitleLabel>(
           this, "Label1", QRect(24, 32, 241, 49), QStringLiteral("Vantory Orbital Laser"),
           installedPixelFont(QStringLiteral("Terminal"), 24, false), White, Qt::AlignHCenter))
     , PowerLabel(makeLabel(this, "PowerLabel", QRect(288, 8, 129, 33), QStringLiteral("Power"),
@@ -138,6 +141,8 @@ void Form1::createWindow()
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(430, 244);
     setCursor(Qt::ArrowCursor);
+    setFont(standardFont());
+    keyboard::showFocusFromStart(this);
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setEnabled(false);
 }
@@ -198,6 +203,7 @@ void Form1::createCountdown()
     FireButton->setFont(installedPixelFont(QStringLiteral("Terminal"), 12, true, true));
     FireButton->setCursor(Qt::CrossCursor);
     FireButton->setAutoDefault(false);
+    keyboard::pressOnReturn(FireButton);
 
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setEnabled(true);
@@ -389,8 +395,11 @@ void Form1::Timer1_Timer()
     }
 }
 
+// A locked input loses the keyboard focus; unlocking gives it back, so that
+// a keyboard user is where they were (on FIRE!, to fire again).
 void Form1::DisableAll()
 {
+    m_focusBeforeLock = focusWidget();
     for (QWidget *input : inputs())
         input->setEnabled(false);
     setEnabled(false);
@@ -401,6 +410,8 @@ void Form1::EnableAll()
     setEnabled(true);
     for (QWidget *input : inputs())
         input->setEnabled(true);
+    if (m_focusBeforeLock)
+        m_focusBeforeLock->setFocus(Qt::OtherFocusReason);
 }
 
 QList<QRadioButton *> Form1::options() const

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -100,6 +101,7 @@ private:
     void WaitSeconds(float seconds);
 
     WaitClock *m_clock = nullptr;
+    QPointer<QWidget> m_focusBeforeLock;
     bool m_waiting = false;
     bool m_closeDeferred = false;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "updown.h"
 
+#include "keyboard.h"
 #include "settings.h"
 
 #include <QKeyEvent>
@@ -17,6 +18,8 @@ UpDown::UpDown(QLineEdit *buddy, int minimum, int maximum, QWidget *parent)
     , m_value(minimum)
 {
     setFocusPolicy(Qt::StrongFocus);
+    // The arrows fill the control and never take the focus themselves.
+    new FocusMark(this);
     connect(m_up, &QToolButton::clicked, this, [this] { stepBy(1); });
     connect(m_down, &QToolButton::clicked, this, [this] { stepBy(-1); });
 }

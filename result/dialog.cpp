@@ -3,6 +3,7 @@
 
 #include "fonts.h"
 #include "form1.h"
+#include "keyboard.h"
 #include "lazyicon.h"
 #include "look.h"
 #include "picture.h"
@@ -12,6 +13,7 @@
 #include "verdict.h"
 
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -70,6 +72,8 @@ void Dialog::createWindow()
     setAttribute(Qt::WA_DeleteOnClose);
     setGeometry(184, 250, 402, 213);
     setFixedSize(402, 213);
+    setFont(standardFont());
+    keyboard::showFocusFromStart(this);
 }
 
 void Dialog::createLabels()
@@ -99,7 +103,12 @@ void Dialog::createPicture()
     showFireball(devicePixelRatioF());
     Image1->installEventFilter(this);
     Image1->setAccessibleName(QStringLiteral("Fireball"));
-    Image1->setAccessibleDescription(QStringLiteral("A click plays a jungle call"));
+    Image1->setAccessibleDescription(
+        QStringLiteral("A click, Space or Return plays a jungle call"));
+    // A tab stop after OK, so the jungle call needs no mouse; its frame
+    // marks the part of the picture inside the window.
+    Image1->setFocusPolicy(Qt::TabFocus);
+    new FocusMark(Image1, Image1->geometry().intersected(rect()).translated(-Image1->pos()));
 }
 
 void Dialog::createButton()
@@ -107,6 +116,8 @@ void Dialog::createButton()
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setGeometry(152, 176, 81, 25);
     OKButton->setText(QStringLiteral("OK"));
+    keyboard::pressOnReturn(OKButton);
+    QWidget::setTabOrder(OKButton, Image1);
     OKButton->setFocus();
     connect(OKButton, &QPushButton::clicked, this, &Dialog::OKButton_Click);
 }
@@ -158,8 +169,23 @@ void Dialog::paintEvent(QPaintEvent *)
     QPainter(this).fillRect(rect(), look::Black);
 }
 
+void Dialog::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape)
+        OKButton_Click();
+    else
+        QWidget::keyPressEvent(event);
+}
+
 bool Dialog::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == Image1 && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Image1_Click();
+            return true;
+        }
+    }
     if (watched == Image1 && event->type() == QEvent::MouseButtonRelease) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         // Only where the picture is the visible top control: not above the window's edge,

@@ -9,7 +9,8 @@ class QPushButton;
 
 // The result window. Each load writes the jungle scratch file and states the
 // verdict read from the console's controls; the fireball plays the jungle
-// sound when clicked and OK unloads the window with its verdict.
+// sound when clicked (or, holding the focus, on Space or Return) and OK or
+// Escape unloads the window with its verdict.
 class Dialog : public QWidget {
     Q_OBJECT
 
@@ -34,6 +35,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    // Escape closes the window as OK does.
+    void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

@@ -11,12 +11,13 @@ packages=(
     fonts-liberation fonts-dejavu-core
     libxcb1-dev xvfb xauth xdotool x11-utils
     # Real desktop components the tests start for themselves.
-    openbox weston qt6-wayland
+    openbox weston qt6-wayland qt6ct
     pulseaudio pulseaudio-utils
     dbus-daemon at-spi2-core python3-pyatspi
     # Packaging and its checks.
     dpkg-dev file lintian appstream desktop-file-utils
-    clang-tidy
+    # The sanitizer build's compiler and runtime, and the static checks.
+    clang libclang-rt-14-dev clang-tidy
     # The benchmarks' instruction counts.
     valgrind
 )

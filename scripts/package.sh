@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Builds the Debian package and checks it as a packager would: lintian, the
-# hardening of the binary inside, then installs it, runs the installed game
-# through the real-program test under Xvfb and purges it again, leaving the
-# machine's packages as they were. Needs the default build's tests.
+# Makes the Debian package from the default build, which is compiled as the
+# package preset compiles the program, and checks it as a packager would:
+# lintian, the hardening of the binary inside, then installs it, runs the
+# installed game through the real-program test under Xvfb and purges it again,
+# leaving the machine's packages as they were. Needs the default build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,18 +14,18 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 package=vantory-laser
 program=/usr/games/vantory-laser
-tester=build/default/tests/tst_program
+build=build/default
+tester=$build/tests/tst_program
 
 fail() {
     echo "package: $*" >&2
     exit 1
 }
 
-cmake --preset package >/dev/null
-cmake --build --preset package
-rm -f build/package/"${package}"_*.deb
-cpack --preset package >/dev/null
-debs=(build/package/"${package}"_*.deb)
+[ -f "$build/CPackConfig.cmake" ] || fail "configure and build the default preset first"
+rm -rf "$build/deb"
+cpack --config "$build/CPackConfig.cmake" -B "$build/deb" >/dev/null
+debs=("$build/deb/${package}"_*.deb)
 if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
     fail "cpack made no single package"
 fi
@@ -56,6 +57,22 @@ symbols=$(nm -D "$binary")
 grep -q '__stack_chk_fail' <<<"$symbols" || fail "the binary has no stack protector"
 grep -q '_chk@' <<<"$symbols" || fail "the binary calls no fortified function"
 echo "Hardening: stripped, no RUNPATH, PIE, BIND_NOW, RELRO, stack protector, fortify"
+
+# Reproducible: the source folder (the build folder lies inside it) is not
+# in the binary even before it is stripped, as its build ID hashes what is
+# there; and every date in the package is the build's source date.
+built=$build/app/vantory-laser
+! grep -qaF "$PWD" "$built" || fail "the binary names the folder ${PWD}"
+epoch=$(sed -n 's/^LASER_SOURCE_DATE_EPOCH:INTERNAL=//p' "$build/CMakeCache.txt")
+[ -n "$epoch" ] || fail "the build has no source date"
+day=$(TZ=UTC date -d "@${epoch}" '+%Y-%m-%d %H:%M:%S')
+for listing in --ctrl-tarfile --fsys-tarfile; do
+    others=$(dpkg-deb "$listing" "$deb" | TZ=UTC tar -tv --full-time | grep -vF " ${day} " || true)
+    [ -z "$others" ] || fail "archive entries not dated ${day}: ${others}"
+done
+members=$(TZ=UTC ar tv "$deb" | grep -vF " $(TZ=UTC date -d "@${epoch}" '+%b %e %H:%M %Y') " || true)
+[ -z "$members" ] || fail "package members not dated ${day}: ${members}"
+echo "Reproducible: no build folder in the binary, every date ${day} (${epoch})"
 
 if dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
     echo "SKIPPED installing the package: ${package} is already installed here, and purging it" \
@@ -91,5 +108,5 @@ man -w "$package" >/dev/null || fail "man cannot find the manual page"
 
 [ -x "$tester" ] || fail "${tester} is missing: build the default preset first"
 LASER_PROGRAM=$program QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy \
-    xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" \
+    tests/onxvfb.sh \
     "$tester" oneFiringFromEndToEnd signalEndsLikeClosing

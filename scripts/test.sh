@@ -1,30 +1,63 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Installs what is missing, then builds and runs every test twice: in the
-# normal build and under AddressSanitizer with UndefinedBehaviorSanitizer.
-# clang-tidy checks the sources at a lower priority alongside, mostly while
-# the tests wait on their timers and servers (the tests hold on a busy
-# machine). Last, it builds the Debian package, checks it, and runs the
-# installed game once before purging it again (scripts/package.sh).
+# default build (hardened as the package is) and under AddressSanitizer with
+# UndefinedBehaviorSanitizer; checks the sources with clang-tidy; and makes
+# the Debian package from the default build, checks it, runs the installed
+# game once and purges it again (scripts/package.sh).
+#
+# The tests mostly wait on timers and servers, each on an X server, sound
+# server and bus of its own, so they run side by side, and the sanitizer build
+# and clang-tidy use the processors meanwhile at a lower priority.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/deps.sh
+jobs=$(($(nproc) * 2))
 status=0
-tidy=
-for preset in default asan; do
-    echo "=== ${preset} build ==="
-    cmake --preset "$preset" >/dev/null
-    cmake --build --preset "$preset"
-    if [ "$preset" = default ]; then
-        nice -n 10 scripts/tidy.sh build/default >build/default/tidy-report.txt 2>&1 &
-        tidy=$!
-    fi
-    ctest --preset "$preset" || status=1
-done
-echo "=== clang-tidy ==="
+phase() {
+    echo "=== $1 ($(date +%T)) ==="
+}
+
+cmake --preset default >/dev/null
+cmake --preset asan >/dev/null
+phase "default build"
+cmake --build --preset default
+
+pids=()
+stopBackground() {
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+}
+trap stopBackground EXIT
+
+nice -n 10 scripts/tidy.sh build/default >build/default/tidy-report.txt 2>&1 &
+tidy=$!
+pids+=("$tidy")
+nice -n 5 cmake --build --preset asan >build/asan/build.log 2>&1 &
+asanBuild=$!
+pids+=("$asanBuild")
+
+phase "default tests"
+ctest --preset default -j "$jobs" || status=1
+
+phase "package"
+scripts/package.sh || status=1
+
+phase "sanitizer build"
+if wait "$asanBuild"; then
+    tail -n 1 build/asan/build.log
+    phase "sanitizer tests"
+    ctest --preset asan -j "$jobs" || status=1
+else
+    cat build/asan/build.log
+    status=1
+fi
+
+phase "clang-tidy"
 wait "$tidy" || status=1
 cat build/default/tidy-report.txt
-echo "=== package ==="
-scripts/package.sh || status=1
+pids=()
+phase "done"
 exit "$status"

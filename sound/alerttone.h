@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The tone played when a sound file cannot be.
 #pragma once
 
 #include <QByteArray>
@@ -9,8 +10,8 @@ inline constexpr int AlertToneRate = 22050;
 inline constexpr int AlertToneFrequency = 880;
 inline constexpr int AlertToneMilliseconds = 200;
 
-// The program's default alert sound, played when a file cannot be: a short
-// fading tone, as a complete 16-bit mono WAV file.
-QByteArray alertToneWav();
+// The program's default alert sound: a short fading tone as bare samples in
+// the format of every other sound, 8-bit mono at AlertToneRate.
+QByteArray alertToneSamples();
 
 } // namespace sound

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// Reading the embedded assets from Qt's resources.
 #include "assetstore.h"
 
 #include "failure.h"

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The embedded assets, read by type and id, and each sound's row of the sound table.
 #pragma once
 
 #include "soundtable.h"

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The sound thread's start, its bounded end, and the waits only tests make.
 #include "audiooutput.h"
 
 namespace {
@@ -28,10 +29,23 @@ AudioWorker *AudioOutput::worker()
         m_abandoned = false;
     }
     if (!m_thread.joinable()) {
+        // SDL 2.26 gives PulseAudio the program's name but not its icon, and
+        // the stream's role only to PipeWire; PulseAudio (and PipeWire's
+        // server for it) takes both from here.
+        if (!qEnvironmentVariableIsSet("PULSE_PROP_application.icon_name"))
+            qputenv("PULSE_PROP_application.icon_name", "io.github.vantory.laser");
+        if (!qEnvironmentVariableIsSet("PULSE_PROP_media.role"))
+            qputenv("PULSE_PROP_media.role", "game");
         m_worker = std::make_shared<AudioWorker>();
         m_thread = std::thread([worker = m_worker] { worker->run(); });
     }
     return m_worker.get();
+}
+
+void AudioOutput::prepare()
+{
+    if (AudioWorker *thread = worker())
+        thread->request(AudioWorker::Prepare);
 }
 
 void AudioOutput::playFile(const QString &path)
@@ -44,7 +58,7 @@ bool AudioOutput::shutdown(std::chrono::milliseconds wait)
 {
     if (!m_thread.joinable())
         return !m_abandoned;
-    m_shutdownTicket = m_worker->requestShutdown();
+    m_shutdownTicket = m_worker->request(AudioWorker::Shutdown);
     if (m_worker->waitServed(m_shutdownTicket, wait)) {
         m_thread.join();
         return true;
@@ -57,13 +71,14 @@ bool AudioOutput::shutdown(std::chrono::milliseconds wait)
 bool AudioOutput::ensureOpen()
 {
     AudioWorker *thread = worker();
-    return thread && thread->waitServed(thread->requestOpen(), TestWait) && thread->deviceOpen();
+    return thread && thread->waitServed(thread->request(AudioWorker::Open), TestWait) &&
+           thread->deviceOpen();
 }
 
 void AudioOutput::close()
 {
     if (m_thread.joinable())
-        m_worker->waitServed(m_worker->requestClose(), TestWait);
+        m_worker->waitServed(m_worker->request(AudioWorker::Close), TestWait);
 }
 
 bool AudioOutput::isOpen() const

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// The sound thread's owner: starts it, hands it requests, bounds its end.
 #pragma once
 
 #include "audioworker.h"
@@ -10,7 +11,7 @@
 // The program's one SDL audio device, driven from a thread of its own so that
 // no call here waits on the sound service. A play call leaves the sound with
 // that thread and returns; the sound starts within one small device buffer of
-// the device being ready. Without a device everything here is silent.
+// the device being ready. Without SDL or a device everything here is silent.
 class AudioOutput {
 public:
     using Format = AudioFormat;
@@ -23,6 +24,10 @@ public:
     ~AudioOutput();
     AudioOutput(const AudioOutput &) = delete;
     AudioOutput &operator=(const AudioOutput &) = delete;
+
+    // Starts the thread, which loads SDL and starts its audio, so that the
+    // first sound is as quick as any other. Never waits.
+    void prepare();
 
     // Starts the WAV file at path, cutting off what was playing; a file that
     // cannot be played gives the alert tone. Never waits: even the file is
@@ -37,12 +42,12 @@ public:
     // For tests and measurements, never the interface thread: they wait.
     // True when a device is open, opening one if none is.
     bool ensureOpen();
-    // Stops the device and shuts SDL down; the next use starts both afresh.
+    // Stops the device and shuts SDL's audio down; the next use starts both afresh.
     void close();
     // Whether the device is open now (it closes itself when idle).
     bool isOpen() const;
 
-    // Frames the callback has handed to the device since it was last opened.
+    // Frames the device has taken since it was last opened (asks SDL: tests only).
     quint64 framesDelivered() const { return m_worker ? m_worker->framesDelivered() : 0; }
     Format format() const { return m_worker ? m_worker->format() : Format(); }
 

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+// play() and prepare() for the program, safe to call from any handler.
 #include "player.h"
 
 #include "audiooutput.h"
@@ -22,6 +23,14 @@ void play(const QString &path)
     // Called straight from handlers: even running out of memory here only means silence.
     try {
         AudioOutput::instance().playFile(path);
+    } catch (...) {
+    }
+}
+
+void prepare()
+{
+    try {
+        AudioOutput::instance().prepare();
     } catch (...) {
     }
 }

@@ -7,10 +7,15 @@
 #include <QDir>
 #include <QFile>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
+#include <iterator>
 #include <optional>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -44,6 +49,10 @@ const QString SpecialInTheWay =
     QStringLiteral("A special file (a FIFO, socket or device) is in the way of the scratch file");
 const QString HardLinkInTheWay =
     QStringLiteral("A file with more than one hard link is in the way of the scratch file");
+const QString OtherUsersInTheWay =
+    QStringLiteral("A file of another user is in the way of the scratch file");
+const QString ReadOnlyInTheWay =
+    QStringLiteral("A read-only file is in the way of the scratch file");
 const QString TempNotText = QStringLiteral(
     "TEMP holds bytes that are not UTF-8 text, so no scratch file can be named in that folder");
 
@@ -85,20 +94,87 @@ QString shownBytes(const QByteArray &bytes)
     return shown;
 }
 
+// A copy that is deleting a file holds it exclusively for a moment only.
+constexpr int LockTries = 400;
+constexpr std::chrono::milliseconds LockPause(5);
+// How often a write starts over when the name it opened is deleted under it.
+constexpr int OpenAttempts = 8;
+
+// Every running copy holds a shared lock on each scratch file it wrote, as
+// long as it runs, and a copy that ends deletes a file only when it can take
+// the file exclusively: so the last copy to end deletes it. The locks outlive
+// the handler that wrote the file on purpose. Constant-initialised and never
+// destroyed, as the clean-up may run from exit() after static destructors.
+constinit std::atomic<int> heldFiles[std::size(SoundAssets)] = {-1, -1, -1};
+static_assert(std::size(SoundAssets) == 3);
+
+std::atomic<int> &held(Sound sound)
+{
+    for (size_t slot = 0; slot < std::size(SoundAssets); ++slot) {
+        if (SoundAssets[slot].sound == sound)
+            return heldFiles[slot];
+    }
+    return heldFiles[0];
+}
+
+void hold(Sound sound, int fd)
+{
+    const int earlier = held(sound).exchange(fd);
+    if (earlier >= 0)
+        ::close(earlier);
+}
+
+void release(Sound sound)
+{
+    hold(sound, -1);
+}
+
+struct Refusal {
+    int number;
+    QString found;
+};
+
+// What the writer may write over and the clean-up may delete: a regular file
+// of the user the program runs as, with one link and its owner's write bit.
 // The folder is usually shared and world-writable and the names are known in
-// advance, so only a regular file of its own is written: a planted link is
-// never followed, a FIFO or device never opened, a second hard link never
-// written through. O_NONBLOCK keeps the open of a FIFO swapped in meanwhile
-// from waiting for a reader.
+// advance, so a planted link is never followed, a FIFO or device never
+// opened, a second hard link never written through or deleted. The kernel
+// lets root write and delete any file, so owner and write bit are checked
+// here for root as for anyone.
+std::optional<Refusal> refusal(const struct stat &info)
+{
+    if (S_ISLNK(info.st_mode))
+        return Refusal{ELOOP, LinkInTheWay};
+    if (!S_ISREG(info.st_mode))
+        return Refusal{EINVAL, SpecialInTheWay};
+    if (info.st_nlink > 1)
+        return Refusal{EMLINK, HardLinkInTheWay};
+    if (info.st_uid != ::geteuid())
+        return Refusal{EPERM, OtherUsersInTheWay};
+    if ((info.st_mode & S_IWUSR) == 0)
+        return Refusal{EACCES, ReadOnlyInTheWay};
+    return std::nullopt;
+}
+
+void refuseUnlessOurs(const struct stat &info, const QString &path)
+{
+    if (const std::optional<Refusal> refused = refusal(info))
+        throw fileFailure(refused->number, path, refused->found);
+}
+
+bool sameFile(const struct stat &a, const struct stat &b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// O_NONBLOCK keeps the open of a FIFO swapped in after the check from
+// waiting for a reader; a folder is left to open() to name.
 int openForWriting(const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);
     struct stat info = {};
-    const bool present = ::lstat(name.constData(), &info) == 0;
-    if (present && S_ISLNK(info.st_mode))
-        throw fileFailure(ELOOP, path, LinkInTheWay);
-    if (present && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
-        throw fileFailure(EINVAL, path, SpecialInTheWay);
+    if (::lstat(name.constData(), &info) == 0 && !S_ISDIR(info.st_mode))
+        refuseUnlessOurs(info, path);
     const int fd = ::open(name.constData(),
                           O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
     if (fd >= 0)
@@ -108,26 +184,70 @@ int openForWriting(const QString &path)
     throw fileFailure(error, path, error == ELOOP && link ? LinkInTheWay : QString());
 }
 
+// False when another copy keeps the file locked (shared, or exclusively
+// after the given tries). A file system without locks counts as locked, and
+// the file is shared as it always was.
+bool lock(int fd, int operation, int tries)
+{
+    for (int tried = 0;; ++tried) {
+        if (::flock(fd, operation | LOCK_NB) == 0)
+            return true;
+        if (errno == EINTR)
+            continue;
+        if (errno != EWOULDBLOCK)
+            return true;
+        if (tried + 1 >= tries)
+            return false;
+        std::this_thread::sleep_for(LockPause);
+    }
+}
+
+// Whether fd is still the file at name, compared after the lock is held: a
+// copy that was ending may have deleted the name after this one opened it.
+bool stillNamed(int fd, const QByteArray &name)
+{
+    struct stat opened = {};
+    struct stat named = {};
+    return ::fstat(fd, &opened) == 0 && ::lstat(name.constData(), &named) == 0 &&
+           sameFile(opened, named);
+}
+
+// The file at path, open for writing under a shared lock; a file deleted
+// between the open and the lock is made anew.
+int openLocked(const QString &path)
+{
+    for (int attempt = 0; attempt < OpenAttempts; ++attempt) {
+        Descriptor file(openForWriting(path));
+        if (!lock(file.get(), LOCK_SH, LockTries))
+            throw fileFailure(EWOULDBLOCK, path);
+        if (stillNamed(file.get(), QFile::encodeName(path)))
+            return file.release();
+    }
+    throw fileFailure(EAGAIN, path);
+}
+
 void requireOwnRegularFile(int fd, const QString &path)
 {
     struct stat info = {};
     if (::fstat(fd, &info) != 0)
         throw fileFailure(errno, path);
-    if (!S_ISREG(info.st_mode))
-        throw fileFailure(EINVAL, path, SpecialInTheWay);
-    if (info.st_nlink > 1)
-        throw fileFailure(EMLINK, path, HardLinkInTheWay);
+    refuseUnlessOurs(info, path);
 }
 
-// A name is deleted only when a regular file of the program's could stand
-// there: links, special files and read-only files are someone else's.
-void deleteIfOurs(const QString &path)
+// A name is deleted only when the writer would write it and no other copy
+// holds it: this copy lets its own lock go, then takes the file exclusively
+// without waiting and checks that the name still leads to it.
+void deleteIfLast(const QString &path)
 {
     const QByteArray name = QFile::encodeName(path);
     struct stat info = {};
-    if (::lstat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode))
+    if (::lstat(name.constData(), &info) != 0 || refusal(info))
         return;
-    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    const Descriptor file(
+        ::open(name.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.get() < 0 || !lock(file.get(), LOCK_EX, 1))
+        return;
+    if (::fstat(file.get(), &info) != 0 || refusal(info) || !stillNamed(file.get(), name))
         return;
     ::unlink(name.constData());
 }
@@ -177,22 +297,28 @@ QString composePath(const QString &tempFolder, Sound sound)
 void write(const QString &path, Sound sound)
 {
     const QByteArray bytes = assets::lookup(sound);
-    Descriptor file(openForWriting(path));
+    Descriptor file(openLocked(path));
     requireOwnRegularFile(file.get(), path);
     writeFromStart(file.get(), bytes, path);
+    // The file stays open for its lock; closing a second descriptor reports
+    // what the file system could not finish, as closing the file would.
     // Linux closes the descriptor even when close() reports EINTR.
-    if (::close(file.release()) != 0 && errno != EINTR)
+    const int flushed = ::dup(file.get());
+    if (flushed < 0 || (::close(flushed) != 0 && errno != EINTR))
         throw fileFailure(errno, path);
+    hold(sound, file.release());
 }
 
 void deleteAll()
 {
+    for (const SoundAsset &sound : SoundAssets)
+        release(sound.sound);
     // Nothing is ever written under a TEMP that is not text.
     const std::optional<QString> folder = tempAsText();
     if (!folder)
         return;
     for (const SoundAsset &sound : SoundAssets)
-        deleteIfOurs(composePath(*folder, sound.sound));
+        deleteIfLast(composePath(*folder, sound.sound));
 }
 
 } // namespace scratch

@@ -22,13 +22,17 @@ QString composePath(const QString &tempFolder, const QString &fileName);
 QString composePath(const QString &tempFolder, Sound sound);
 
 // Writes the sound's embedded asset over the start of the file at path,
-// never truncating it. Throws FailureError on any failure, and when anything
-// but a regular file with one link stands at path.
+// never truncating it, and keeps the file open under a shared lock while the
+// program runs, so that another running copy leaves it in place. Throws
+// FailureError on any failure, and when anything but a regular file of the
+// user the program runs as, with one link and its owner's write bit, stands
+// at path.
 void write(const QString &path, Sound sound);
 
-// Deletes every sound's scratch file under a fresh reading of TEMP, ignoring
-// each failure. A name is deleted only when it is a regular file that is not
-// read-only (no write permission bit), looked at without following a link.
+// Lets this copy's locks go and deletes every sound's scratch file under a
+// fresh reading of TEMP, ignoring each failure. A name is deleted only when
+// the writer would write it (looked at without following a link) and no
+// other running copy holds a lock on it.
 void deleteAll();
 
 } // namespace scratch

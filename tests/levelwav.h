@@ -8,7 +8,7 @@
 
 // An 8-bit mono WAV file at 22050 Hz made of constant levels, each held for
 // some frames: easy to find in a recording, where level l plays as
-// (l - 128) * 256 give or take the resampler's rounding.
+// (l - 128) * 256: the tests record in the sounds' own format, unresampled.
 inline QByteArray levelWav(const QList<QPair<quint8, int>> &parts)
 {
     QByteArray samples;

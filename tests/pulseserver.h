@@ -9,7 +9,8 @@
 
 #include <optional>
 
-// A PulseAudio server of the test's own with one null sink, "test", reached
+// A PulseAudio server of the test's own with one null sink, "test" (8-bit
+// mono at 22.05 kHz, the program's own format), reached
 // through a socket in a scratch folder, so the machine's own sound set-up is
 // neither touched nor needed. Works as root and as any user.
 class PulseServer {

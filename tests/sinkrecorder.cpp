@@ -3,6 +3,7 @@
 
 #include "pulseserver.h"
 
+#include <QGuiApplication>
 #include <QtEndian>
 
 SinkRecorder::~SinkRecorder()
@@ -22,7 +23,7 @@ bool SinkRecorder::start(const PulseServer &server)
     m_parec.setProcessEnvironment(server.clientEnvironment());
     m_parec.start(QStringLiteral("parec"),
                   {QStringLiteral("-d"), QStringLiteral("test.monitor"), QStringLiteral("--raw"),
-                   QStringLiteral("--format=s16le"), QStringLiteral("--rate=44100"),
+                   QStringLiteral("--format=s16le"), QStringLiteral("--rate=22050"),
                    QStringLiteral("--channels=1"), QStringLiteral("--latency-msec=5")});
     if (!m_parec.waitForStarted(5000))
         return false;
@@ -65,4 +66,18 @@ void SinkRecorder::stop()
         m_parec.kill();
         m_parec.waitForFinished();
     }
+}
+
+QString programSoundMissing()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return QStringLiteral("needs an X server (run under xvfb-run)");
+    if (!PulseServer::available())
+        return QStringLiteral("needs pulseaudio and pulseaudio-utils");
+    return {};
+}
+
+bool startRecordedServer(PulseServer &server, SinkRecorder &recorder)
+{
+    return server.start() && recorder.start(server);
 }

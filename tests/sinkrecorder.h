@@ -7,9 +7,10 @@
 #include <vector>
 
 class PulseServer;
+class QString;
 
 // What a PulseServer's sink plays, recorded from its monitor with parec as
-// 16-bit mono at 44.1 kHz, in fragments of 5 ms, so that the count of frames
+// 16-bit mono at the sink's 22.05 kHz, in fragments of 5 ms, so that the count of frames
 // received tells how far the sink has played to within a few milliseconds.
 class SinkRecorder {
 public:
@@ -30,3 +31,9 @@ private:
     QProcess m_parec;
     QByteArray m_data;
 };
+
+// Why the real program's sound cannot be tested here (no X server, no
+// PulseAudio); empty when it can.
+QString programSoundMissing();
+// Starts the server, then the recorder on its sink; false when either fails.
+bool startRecordedServer(PulseServer &server, SinkRecorder &recorder);

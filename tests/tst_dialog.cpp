@@ -36,6 +36,8 @@ private slots:
     void click();
     void clickOnTransparentPixel();
     void repeatedClicksRestartTheSound();
+    void keys_data();
+    void keys();
 
 private:
     void showWith(const QString &target);
@@ -171,7 +173,7 @@ void tst_Dialog::controls()
     QTEST(widget->property("text").toString(), "text");
     const QFont font = widget->font();
     if (family.isEmpty()) {
-        QCOMPARE(font, QApplication::font());
+        QCOMPARE(font, standardFont());
     } else {
         QCOMPARE(font.family(), family);
         QTEST(QFontInfo(font).pixelSize(), "pixels");
@@ -197,11 +199,14 @@ void tst_Dialog::stackingFocusAndToolTip()
     QCOMPARE(bottomToTop, QStringList({"BOOMLabel", "TargetLabel", "DedLabel", "PunishLabel",
                                        "DetailsLabel", "Image1", "OKButton"}));
 
+    // The fireball is the one tab stop after OK.
     QCOMPARE(QApplication::focusWidget(), m_dialog->OKButton);
+    QTest::keyClick(m_dialog, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), m_dialog->Image1);
     QTest::keyClick(m_dialog, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), m_dialog->OKButton);
     QTest::keyClick(m_dialog, Qt::Key_Backtab);
-    QCOMPARE(QApplication::focusWidget(), m_dialog->OKButton);
+    QCOMPARE(QApplication::focusWidget(), m_dialog->Image1);
 }
 
 void tst_Dialog::longTargetWrapsAndIsCut()
@@ -272,6 +277,42 @@ void tst_Dialog::repeatedClicksRestartTheSound()
         clickAt({300, 150});
     const QString path = m_dialog->JungleSoundPath;
     QCOMPARE(m_played, QStringList({path, path, path}));
+}
+
+void tst_Dialog::keys_data()
+{
+    QTest::addColumn<bool>("onFireball"); // else on OK, where the focus opens
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<bool>("plays");
+    QTest::addColumn<bool>("closes");
+    QTest::newRow("Return on OK") << false << Qt::Key_Return << false << true;
+    QTest::newRow("Enter on OK") << false << Qt::Key_Enter << false << true;
+    QTest::newRow("Escape on OK") << false << Qt::Key_Escape << false << true;
+    QTest::newRow("Space on the fireball") << true << Qt::Key_Space << true << false;
+    QTest::newRow("Return on the fireball") << true << Qt::Key_Return << true << false;
+    QTest::newRow("Enter on the fireball") << true << Qt::Key_Enter << true << false;
+    QTest::newRow("Escape on the fireball") << true << Qt::Key_Escape << false << true;
+    QTest::newRow("a letter on the fireball") << true << Qt::Key_J << false << false;
+}
+
+// Without a mouse: the fireball, reached by Tab and shown framed, plays the
+// jungle call as a click does; Escape closes the window as OK does.
+void tst_Dialog::keys()
+{
+    QFETCH(bool, onFireball);
+    QFETCH(Qt::Key, key);
+    QFETCH(bool, plays);
+    const QString path = m_dialog->JungleSoundPath;
+    if (onFireball) {
+        const QImage unfocused = m_dialog->grab().toImage();
+        QTest::keyClick(m_dialog, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), m_dialog->Image1);
+        QVERIFY2(m_dialog->grab().toImage() != unfocused, "the fireball shows no focus");
+    }
+    QTest::keyClick(QApplication::focusWidget(), key);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(m_played, plays ? QStringList{path} : QStringList{});
+    QTEST(m_host->dialog() == nullptr, "closes");
 }
 
 QTEST_MAIN(tst_Dialog)

@@ -145,27 +145,39 @@ void tst_FailureBox::unhandledWriteFailure()
 void tst_FailureBox::longPathWraps_data()
 {
     QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("elided");
+    QTest::addColumn<int>("number");
 
     QTest::newRow("one name of 250 letters")
-        << u"/nowhere/a-folder/"_s + QString(250, u'x') + u"/deeper"_s;
-    QTest::newRow("many short names") << u"/nowhere"_s + u"/abcdefghij"_s.repeated(27);
+        << u"/nowhere/a-folder/"_s + QString(250, u'x') + u"/deeper"_s << false << ENOENT;
+    QTest::newRow("many short names")
+        << u"/nowhere"_s + u"/abcdefghij"_s.repeated(27) << false << ENOENT;
     QTest::newRow("long names with blanks")
-        << u"/nowhere/"_s + (QString(90, u'y') + u" "_s).repeated(3);
+        << u"/nowhere/"_s + (QString(90, u'y') + u" "_s).repeated(3) << false << ENOENT;
+    QTest::newRow("TEMP of 4,090 characters")
+        << u"/nowhere"_s + u"/abcdefghi"_s.repeated(408) + u"/x"_s << true << ENAMETOOLONG;
 }
 
 // A path longer than the screen is wide is wrapped inside the box, so the
 // whole of it can be read; no line runs past the box's edge or the screen's.
+// One so long that the box would be taller than the screen loses its middle
+// to an ellipsis, keeping the sentence and the file's name, and the whole
+// path is in the box's details.
 void tst_FailureBox::longPathWraps()
 {
     QFETCH(QString, folder);
+    QFETCH(bool, elided);
+    QFETCH(int, number);
     const QString file = scratch::composePath(folder, Sound::Countdown);
     QVERIFY(file.size() >= 300);
 
     QRect frame;
     QRect screen;
     QStringList overlong;
+    QString details;
     MessageBoxWatcher watcher([&] {
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        details = box->detailedText();
         frame = box->frameGeometry();
         screen = box->screen()->availableGeometry();
         auto *label = box->findChild<QLabel *>(u"qt_msgbox_label"_s);
@@ -175,8 +187,22 @@ void tst_FailureBox::longPathWraps()
     QVERIFY(!guard([&] { scratch::write(file, Sound::Countdown); }));
 
     QCOMPARE(watcher.seen.size(), 1);
-    QCOMPARE(watcher.seen.first().text.remove(QChar(0x200b)),
-             failureText({ENOENT, QString::fromLocal8Bit(std::strerror(ENOENT)) + u": "_s + file}));
+    const QString shown = watcher.seen.first().text.remove(QChar(0x200b));
+    const QString sentence =
+        u"Error %1: %2: "_s.arg(number).arg(QString::fromLocal8Bit(std::strerror(number)));
+    QVERIFY2(shown.startsWith(sentence), qPrintable(shown));
+    const QString shownPath = shown.mid(sentence.size());
+    if (elided) {
+        QCOMPARE(details, file);
+        const qsizetype cut = shownPath.indexOf(QChar(0x2026));
+        QVERIFY2(cut > 0 && file.startsWith(shownPath.left(cut)) &&
+                     file.endsWith(shownPath.mid(cut + 1)),
+                 qPrintable(shownPath));
+        QVERIFY(shownPath.endsWith(scratch::fileName(Sound::Countdown).mid(1)));
+    } else {
+        QCOMPARE(shownPath, file);
+        QVERIFY(details.isEmpty());
+    }
     QVERIFY2(
         screen.contains(frame),
         qPrintable(

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "programrun.h"
+#include "service.h"
 #include "x11windows.h"
 
 #include <QDir>
@@ -28,9 +29,14 @@ private slots:
     void signalEndsProgram();
     void signalWithMessageUp_data();
     void signalWithMessageUp();
+    void signalWhileStarting_data();
+    void signalWhileStarting();
+    void ignoredSignalStaysIgnored_data();
+    void ignoredSignalStaysIgnored();
     void inputWithOkWaitsForCheck_data();
     void inputWithOkWaitsForCheck();
     void tempNotTextIsRefused();
+    void longTempBoxOnScreen();
 
 private:
     xcb_window_t startProgram(const QString &temp, const QString &recording = {});
@@ -229,6 +235,67 @@ void tst_Faults::signalWithMessageUp()
     QVERIFY2(left.isEmpty(), qPrintable(left.join(", ")));
 }
 
+void tst_Faults::signalWhileStarting_data()
+{
+    QTest::addColumn<int>("signal");
+
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        QTest::newRow(signalName(signal)) << signal;
+}
+
+// The program is still starting, waiting for a display that does not
+// answer: the signal handler is in place already, so a signal does not kill
+// it by the default action, and it ends as it would have without the signal.
+void tst_Faults::signalWhileStarting()
+{
+    QFETCH(int, signal);
+
+    QTemporaryDir temp;
+    m_program = std::make_unique<ProgramRun>();
+    m_program->environment().insert("DISPLAY", ":97");
+    m_program->environment().remove("WAYLAND_DISPLAY");
+    m_program->start(temp.path());
+    QVERIFY2(waitUntil([&] { return m_program->catches(signal) || m_program->finished(0); }, 10000),
+             "the program does not catch the signal");
+    QVERIFY2(!m_program->finished(0), "the program did not catch the signal while starting");
+    QCOMPARE(::kill(pid_t(m_program->pid()), signal), 0);
+    QVERIFY2(m_program->finished(10000), "the program did not end");
+    QCOMPARE(m_program->process().exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_program->process().exitCode(), 2);
+}
+
+void tst_Faults::ignoredSignalStaysIgnored_data()
+{
+    QTest::addColumn<int>("ignored");
+    QTest::addColumn<int>("ending");
+
+    QTest::newRow("nohup: SIGHUP ignored") << SIGHUP << SIGTERM;
+    QTest::newRow("background job: SIGINT ignored") << SIGINT << SIGHUP;
+    QTest::newRow("SIGTERM ignored") << SIGTERM << SIGINT;
+}
+
+// A signal the program was started with ignored stays ignored, so that
+// nohup keeps it running when the terminal closes; the others still end it.
+void tst_Faults::ignoredSignalStaysIgnored()
+{
+    QFETCH(int, ignored);
+    QFETCH(int, ending);
+
+    QTemporaryDir temp;
+    m_program = std::make_unique<ProgramRun>();
+    m_program->ignoreAtStart({ignored});
+    m_program->start(temp.path());
+    const xcb_window_t console = m_x11->waitFor(ConsoleTitle, 15000);
+    QVERIFY2(console, "the console did not appear");
+    QVERIFY(m_program->ignores(ignored) && !m_program->catches(ignored));
+    QVERIFY(m_program->catches(ending));
+    QCOMPARE(::kill(pid_t(m_program->pid()), ignored), 0);
+    QVERIFY2(!m_program->finished(500), "the ignored signal ended the program");
+    QVERIFY(m_x11->find(ConsoleTitle));
+    QCOMPARE(::kill(pid_t(m_program->pid()), ending), 0);
+    m_program->verifyCleanEnd(temp.path());
+}
+
 void tst_Faults::inputWithOkWaitsForCheck_data()
 {
     QTest::addColumn<QPoint>("box");
@@ -303,6 +370,32 @@ void tst_Faults::tempNotTextIsRefused()
         QVERIFY2(QDir(QFile::decodeName(folder)).isEmpty() &&
                      ::access((folder + "/audiojunglecountdown.wav").constData(), F_OK) != 0,
                  folder.constData());
+}
+
+// With a TEMP of 4,090 characters the failure box, OK button and all, still
+// fits on the screen.
+void tst_Faults::longTempBoxOnScreen()
+{
+    QTemporaryDir temp;
+    QString folder = temp.path();
+    while (folder.size() < 4090)
+        folder += QStringLiteral("/WWWWWWWWW");
+    folder.truncate(4090);
+    m_program = std::make_unique<ProgramRun>();
+    m_program->start(folder);
+    const xcb_window_t box = m_x11->waitFor(QStringLiteral("KESTA"), 15000);
+    QVERIFY2(box, "no failure box");
+    QTest::qWait(200);
+    const QRect screen = m_x11->geometry(m_x11->root());
+    const QRect frame = m_x11->geometry(box);
+    QVERIFY2(screen.contains(frame), qPrintable(QStringLiteral("%1x%2 at %3,%4")
+                                                    .arg(frame.width())
+                                                    .arg(frame.height())
+                                                    .arg(frame.x())
+                                                    .arg(frame.y())));
+    m_x11->requestClose(box);
+    QVERIFY2(m_program->finished(10000), "the program did not end");
+    QCOMPARE(m_program->process().exitCode(), 1);
 }
 
 QTEST_MAIN(tst_Faults)

@@ -23,9 +23,14 @@
 #include <memory>
 
 // Bounds for events on the real timer. A loaded machine delays them by
-// hundreds of milliseconds; a precise timer may fire a moment early.
-constexpr qint64 MaxLateness = 600;
+// hundreds of milliseconds; a precise timer may fire a moment early. A tick
+// a whole period late is a fault (a lost or a doubled tick), whatever the
+// load; the millisecond offsets are bench_firing's.
+constexpr qint64 MaxLateness = 900;
 constexpr qint64 EarlyTick = 5;
+// The locked wait lasts two seconds; a refusal that returns in less than
+// this has not entered it.
+constexpr qint64 NoWait = 1500;
 
 // What the console looks like at one moment of a launch.
 struct Snapshot {
@@ -146,11 +151,13 @@ void tst_Firing::countdown()
     Snapshot inWait;
     QTimer::singleShot(500, this, [&] { inWait = snapshot(); });
 
+    m_form->FireButton->setFocus();
     fire();
     const qint64 handlerReturned = m_clock.elapsed();
     const Snapshot afterWait = snapshot();
     QTRY_COMPARE_WITH_TIMEOUT(results.count(), 1, (d + 2) * 1000);
     const Snapshot idle = snapshot();
+    QWidget *const idleFocus = m_form->focusWidget();
     QTest::qWait(1200);
 
     const QList<bool> allOff(8, false);
@@ -178,6 +185,8 @@ void tst_Firing::countdown()
     QCOMPARE(idle.cursor, Qt::ArrowCursor);
     QCOMPARE(idle.value, 0);
     QVERIFY(!idle.ticking);
+    // Unlocked, the keyboard is back on FIRE!, where it was.
+    QCOMPARE(idleFocus, m_form->FireButton);
 
     QList<int> expectedValues;
     for (int k = 1; k <= d; ++k)
@@ -249,7 +258,7 @@ void tst_Firing::failingDelayIsNeverLaunched()
     QCOMPARE(after.cursor, Qt::ArrowCursor);
     QCOMPARE(after.action, before.action);
     QVERIFY(m_played.isEmpty());
-    QVERIFY(m_clock.elapsed() < 1000);
+    QVERIFY(m_clock.elapsed() < NoWait);
 }
 
 // Closing the console after the wait ends its countdown: the timer goes with

@@ -42,6 +42,8 @@ private slots:
     void colours();
     void startState();
     void tabOrder();
+    void focusShows_data();
+    void focusShows();
     void timerIdle();
 
     void delayEdit_data();
@@ -312,6 +314,32 @@ void tst_Form1::tabOrder()
     QTest::keyClick(m_form->KickRadio, Qt::Key_Up);
     QVERIFY(m_form->PenaltyBoxRadio->isChecked());
     QCOMPARE(m_form->SelectedAction, QString("Penalty Box"));
+}
+
+void tst_Form1::focusShows_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("PowerSlider") << "PowerSlider";
+    QTest::newRow("DelayUpDown") << "DelayUpDown";
+    QTest::newRow("FireButton") << "FireButton";
+    QTest::newRow("PenaltyBoxRadio") << "PenaltyBoxRadio";
+}
+
+// Where the focus is shows from the start, before any Tab: the control
+// looks different with the focus than without it.
+void tst_Form1::focusShows()
+{
+    QFETCH(QString, name);
+    auto *control = child<QWidget>(name.toLatin1());
+    QWidget *elsewhere = control == m_form->PowerSlider ? static_cast<QWidget *>(m_form->FireButton)
+                                                        : m_form->PowerSlider;
+    const QRect area(control->mapTo(m_form.get(), QPoint()), control->size());
+    elsewhere->setFocus(Qt::OtherFocusReason);
+    const QImage without = m_form->grab(area).toImage();
+    control->setFocus(Qt::OtherFocusReason);
+    QCOMPARE(QApplication::focusWidget(), control);
+    const QImage with = m_form->grab(area).toImage();
+    QVERIFY2(with != without, "the focus does not show");
 }
 
 void tst_Form1::timerIdle()

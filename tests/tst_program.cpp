@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "openbox.h"
 #include "programrun.h"
 #include "x11windows.h"
 
@@ -28,13 +29,18 @@ private slots:
     void signalEndsLikeClosing_data();
     void signalEndsLikeClosing();
     void oneFiringFromEndToEnd();
+    void firingWithoutSoundLibrary();
     void closeWhileFiring_data();
     void closeWhileFiring();
+    void keyboardAlone_data();
+    void keyboardAlone();
 
 private:
+    bool active(xcb_window_t window) const;
     void xdotool(const QStringList &arguments);
     void verifyHeard(const QString &recording);
     void typeDelay(xcb_window_t console, const QString &delay);
+    xcb_window_t startAndFire(const QString &temp, const QString &recording, const QString &delay);
     void click(xcb_window_t window, int x, int y);
     QImage grab(xcb_window_t window) const;
     void save(const QImage &image, const QString &name) const;
@@ -162,6 +168,21 @@ void tst_Program::typeDelay(xcb_window_t console, const QString &delay)
     xdotool({"type", delay});
 }
 
+// Starts the program, types the delay and clicks FIRE!; the console, or 0
+// when it did not appear.
+xcb_window_t tst_Program::startAndFire(const QString &temp, const QString &recording,
+                                       const QString &delay)
+{
+    m_program->start(temp, recording);
+    const xcb_window_t console = m_x11->waitFor(ConsoleTitle, 15000);
+    if (console) {
+        typeDelay(console, delay);
+        QTest::qWait(200);
+        click(console, 336 + 40, 208 + 12);
+    }
+    return console;
+}
+
 // The recording starts when the device opens, at the press: the countdown
 // plays from there, sample for sample, until the boom replaces it at about
 // d + 1 = 3 seconds. Positions are read in samples, never from wall time.
@@ -173,7 +194,7 @@ void tst_Program::verifyHeard(const QString &recording)
     const std::vector<qint16> boom =
         deviceSamples(QStringLiteral(LASER_SOURCE_DIR "/assets/boom.wav"));
     QVERIFY(!countdown.empty() && !boom.empty());
-    const size_t rate = 44100;
+    const auto rate = size_t(DeviceRate);
 
     const size_t countdownProbe = firstLoud(countdown);
     const qsizetype countdownAt =
@@ -258,6 +279,31 @@ void tst_Program::oneFiringFromEndToEnd()
     verifyHeard(recording);
 }
 
+// The program loads SDL only when a sound is near. A libSDL2 that cannot be
+// loaded leaves it silent, and the firing runs its course as with sound.
+void tst_Program::firingWithoutSoundLibrary()
+{
+    QTemporaryDir temp;
+    QFile broken(temp.filePath("lib/libSDL2-2.0.so.0"));
+    QVERIFY(QDir(temp.path()).mkdir("lib") && broken.open(QIODevice::WriteOnly));
+    broken.close();
+    const QString recording = temp.filePath("heard.raw");
+    m_program = std::make_unique<ProgramRun>();
+    m_program->environment().insert("LD_LIBRARY_PATH", temp.filePath("lib"));
+    const xcb_window_t console = startAndFire(temp.path(), recording, "1");
+    QElapsedTimer sinceFire;
+    sinceFire.start();
+    QVERIFY(console);
+    const xcb_window_t result = m_x11->waitFor(QStringLiteral("KABOOM!"), 8000);
+    QVERIFY2(result, "no result window");
+    QVERIFY2(sinceFire.elapsed() > 1700 && sinceFire.elapsed() < 3500,
+             qPrintable(QString::number(sinceFire.elapsed())));
+    m_x11->requestClose(result);
+    m_x11->requestClose(console);
+    m_program->verifyCleanEnd(temp.path());
+    QVERIFY2(!QFileInfo::exists(recording), "a sound device was opened");
+}
+
 void tst_Program::closeWhileFiring_data()
 {
     QTest::addColumn<int>("closeAt");
@@ -275,15 +321,10 @@ void tst_Program::closeWhileFiring()
     QTemporaryDir temp;
     const QString recording = temp.filePath("heard.raw");
     m_program = std::make_unique<ProgramRun>();
-    m_program->start(temp.path(), recording);
-    const xcb_window_t console = m_x11->waitFor(ConsoleTitle, 15000);
-    QVERIFY(console);
-    typeDelay(console, "3");
-    QTest::qWait(200);
-
+    const xcb_window_t console = startAndFire(temp.path(), recording, "3");
     QElapsedTimer sinceFire;
-    click(console, 336 + 40, 208 + 12);
     sinceFire.start();
+    QVERIFY(console);
     QTest::qWait(closeAt);
     m_x11->requestClose(console);
     m_program->verifyCleanEnd(temp.path(), 6000);
@@ -295,8 +336,68 @@ void tst_Program::closeWhileFiring()
     const std::vector<qint16> boom =
         deviceSamples(QStringLiteral(LASER_SOURCE_DIR "/assets/boom.wav"));
     const size_t probe = firstLoud(boom);
-    QVERIFY2(heard.size() > 44100, "the countdown was not heard");
+    QVERIFY2(heard.size() > size_t(DeviceRate), "the countdown was not heard");
     QCOMPARE(findRun(heard, boom, probe, 1024, 0, heard.size()), qsizetype(-1));
+}
+
+// The window the window manager has given the keyboard to.
+bool tst_Program::active(xcb_window_t window) const
+{
+    return m_x11->values(m_x11->root(), "_NET_ACTIVE_WINDOW").value(0) == window;
+}
+
+void tst_Program::keyboardAlone_data()
+{
+    QTest::addColumn<QString>("key"); // presses the focused button and plays the fireball
+    QTest::newRow("Return") << "Return";
+    QTest::newRow("keypad Enter") << "KP_Enter";
+    QTest::newRow("Space") << "space";
+}
+
+// Under a real window manager, without the mouse: Tab to the delay, type 1,
+// Tab to FIRE! and press it; in the result window Tab from OK to the
+// fireball and play the jungle call; Escape closes the window, the keyboard
+// is back in the console on FIRE!, and pressing it fires again.
+void tst_Program::keyboardAlone()
+{
+    QFETCH(QString, key);
+    QTemporaryDir temp;
+    Service openbox(QStringLiteral("openbox"));
+    QVERIFY2(startOpenbox(openbox, temp.path(), *m_x11), qPrintable(openbox.log()));
+    const QString recording = temp.filePath("heard.raw");
+    m_program = std::make_unique<ProgramRun>();
+    m_program->start(temp.path(), recording);
+    const xcb_window_t console = m_x11->waitFor(ConsoleTitle, 15000);
+    QVERIFY(console);
+    QTRY_VERIFY_WITH_TIMEOUT(active(console), 5000);
+
+    xdotool({"key", "--delay", "50", "Tab", "Tab", "ctrl+a", "1", "Tab", key});
+    xcb_window_t result = m_x11->waitFor(QStringLiteral("KABOOM!"), 10000);
+    QVERIFY2(result, "FIRE! did not fire");
+    QTRY_VERIFY_WITH_TIMEOUT(active(result), 5000);
+    xdotool({"key", "--delay", "50", "Tab", key});
+    const std::vector<qint16> jungle =
+        deviceSamples(QStringLiteral(LASER_SOURCE_DIR "/assets/jungle.wav"));
+    QVERIFY(!jungle.empty());
+    const size_t probe = firstLoud(jungle);
+    QVERIFY2(waitUntil(
+                 [&] {
+                     const std::vector<qint16> heard = readRecording(recording);
+                     return findRun(heard, jungle, probe, 1024, 0, heard.size()) >= 0;
+                 },
+                 10000),
+             "the jungle call was not heard");
+
+    xdotool({"key", "Escape"});
+    QTRY_VERIFY_WITH_TIMEOUT(!m_x11->find(QStringLiteral("KABOOM!")), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(active(console), 5000);
+    xdotool({"key", key});
+    result = m_x11->waitFor(QStringLiteral("KABOOM!"), 10000);
+    QVERIFY2(result, "FIRE! did not hold the focus after the result window closed");
+
+    m_x11->requestClose(result);
+    m_x11->requestClose(console);
+    m_program->verifyCleanEnd(temp.path());
 }
 
 QTEST_MAIN(tst_Program)

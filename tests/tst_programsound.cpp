@@ -44,38 +44,18 @@ namespace {
 
 const QString ConsoleTitle = QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:");
 const QString ResultTitle = QStringLiteral("KABOOM!");
-constexpr size_t Rate = 44100;
+constexpr auto Rate = size_t(DeviceRate);
 constexpr double BoomSeconds = 5.177;
-
-// Where the sound starts in the recording, searched between first and last.
-// A busy machine can starve the small stream for a few milliseconds, and the
-// server then plays silence and carries on: so several short pieces of the
-// sound's first second are looked for, and the earliest start they give wins.
-qsizetype findSound(const std::vector<qint16> &heard, const std::vector<qint16> &sound,
-                    qsizetype first, qsizetype last)
-{
-    qsizetype start = -1;
-    for (size_t from = firstLoud(sound); from < firstLoud(sound) + Rate; from += Rate / 20) {
-        const qsizetype at = findRun(heard, sound, from, 256, size_t(std::max<qsizetype>(first, 0)),
-                                     size_t(last) + from);
-        if (at >= 0 && (start < 0 || at < start))
-            start = at;
-    }
-    return start;
-}
 
 } // namespace
 
 void tst_ProgramSound::initTestCase()
 {
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        QSKIP("needs an X server (run under xvfb-run)");
-    if (!PulseServer::available())
-        QSKIP("needs pulseaudio and pulseaudio-utils");
+    if (const QString missing = programSoundMissing(); !missing.isEmpty())
+        QSKIP(qPrintable(missing));
     m_x11 = std::make_unique<X11Windows>();
     m_server = std::make_unique<PulseServer>();
-    QVERIFY2(m_server->start(), qPrintable(m_server->log()));
-    QVERIFY2(m_recorder.start(*m_server), "the sink's monitor cannot be recorded");
+    QVERIFY2(startRecordedServer(*m_server, m_recorder), qPrintable(m_server->log()));
 }
 
 void tst_ProgramSound::init()

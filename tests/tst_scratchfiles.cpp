@@ -16,7 +16,6 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -34,13 +33,12 @@ private slots:
     void writeOverExisting();
     void writeRefused_data();
     void writeRefused();
-    void writeRefusedReadOnly();
     void deleteAll_data();
     void deleteAll();
     void deleteAllReadsTempAfresh();
 
 private:
-    enum class Entry { Absent, File, Folder, Link, ReadOnly, Fifo, Socket, HardLink };
+    enum class Entry { Absent, File, Folder, Link, ReadOnly, Fifo, Socket, HardLink, OtherUser };
 
     QString path(const QString &name) const { return m_dir->path() + u'/' + name.mid(1); }
     static QByteArray asset(Sound sound) { return assets::lookup(sound); }
@@ -55,6 +53,13 @@ private:
 };
 
 Q_DECLARE_METATYPE(QList<int>)
+
+namespace {
+
+// Only root can give a file away; tests that need one skip otherwise.
+constexpr uid_t OtherUser = 65534;
+
+} // namespace
 Q_DECLARE_METATYPE(Sound)
 
 void tst_ScratchFiles::init()
@@ -130,6 +135,9 @@ bool tst_ScratchFiles::plant(Entry entry, const QString &path, const QString &ta
     }
     case Entry::HardLink:
         return ::link(QFile::encodeName(target).constData(), name.constData()) == 0;
+    case Entry::OtherUser:
+        scratch::write(path, Sound::Jungle);
+        return ::chown(name.constData(), OtherUser, OtherUser) == 0;
     }
     return false;
 }
@@ -243,12 +251,17 @@ void tst_ScratchFiles::writeRefused_data()
     QTest::newRow("hard link to another file")
         << u"hardlink"_s << EMLINK
         << u"A file with more than one hard link is in the way of the scratch file"_s;
+    QTest::newRow("read-only file")
+        << u"readonly"_s << EACCES << u"A read-only file is in the way of the scratch file"_s;
+    QTest::newRow("file of another user")
+        << u"otheruser"_s << EPERM << u"A file of another user is in the way of the scratch file"_s;
     QTest::newRow("folder") << u"folder"_s << EISDIR << system;
     QTest::newRow("folder in TEMP that does not exist") << u"missing"_s << ENOENT << system;
 }
 
 // What stands at the name is never written through, and the message says
 // what the program found there rather than the system's bare error text.
+// Root is refused a read-only file and another user's file as anyone is.
 void tst_ScratchFiles::writeRefused()
 {
     QFETCH(QString, setup);
@@ -274,6 +287,15 @@ void tst_ScratchFiles::writeRefused()
         QSKIP("cannot make a device node here");
     else if (setup == u"folder")
         QVERIFY(QDir(m_dir->path()).mkdir(QFileInfo(file).fileName()));
+    else if (setup == u"readonly" || setup == u"otheruser")
+        writeFile(file, targetBytes);
+    if (setup == u"readonly")
+        QVERIFY(
+            QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    if (setup == u"otheruser" && ::geteuid() != 0)
+        QSKIP("only root can give a file to another user");
+    if (setup == u"otheruser")
+        QCOMPARE(::chown(QFile::encodeName(file).constData(), OtherUser, OtherUser), 0);
     else if (setup == u"missing")
         file = scratch::composePath(m_dir->filePath(u"gone"_s), Sound::Countdown);
 
@@ -292,39 +314,9 @@ void tst_ScratchFiles::writeRefused()
     }
     QVERIFY(clock.elapsed() < 1000);
     QCOMPARE(readFile(target), targetBytes);
+    if (setup == u"readonly" || setup == u"otheruser")
+        QCOMPARE(readFile(file), targetBytes);
     QVERIFY(!QFileInfo::exists(m_dir->filePath(u"created-through-link"_s)));
-}
-
-// Root may write any file, so the write is tried by a child that gives up root first.
-void tst_ScratchFiles::writeRefusedReadOnly()
-{
-    const QString file = path(scratch::fileName(Sound::Jungle));
-    const QByteArray before = "read only";
-    writeFile(file, before);
-    QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-    QVERIFY(QFile::setPermissions(m_dir->path(), QFile::ReadOwner | QFile::WriteOwner |
-                                                     QFile::ExeOwner | QFile::ReadOther |
-                                                     QFile::ExeOther));
-    int failure = 0;
-    if (::geteuid() != 0) {
-        failure = writeFailure(file, Sound::Jungle);
-    } else {
-        const pid_t child = ::fork();
-        QVERIFY(child >= 0);
-        if (child == 0) {
-            if (::setgid(65534) != 0 || ::setuid(65534) != 0)
-                ::_exit(255);
-            ::_exit(writeFailure(file, Sound::Jungle));
-        }
-        int status = 0;
-        QCOMPARE(::waitpid(child, &status, 0), child);
-        QVERIFY(WIFEXITED(status));
-        if (WEXITSTATUS(status) == 255)
-            QSKIP("cannot give up root here");
-        failure = WEXITSTATUS(status);
-    }
-    QCOMPARE(failure, EACCES);
-    QCOMPARE(readFile(file), before);
 }
 
 void tst_ScratchFiles::deleteAll_data()
@@ -335,6 +327,7 @@ void tst_ScratchFiles::deleteAll_data()
     const int folder = int(Entry::Folder), link = int(Entry::Link);
     const int readOnly = int(Entry::ReadOnly), fifo = int(Entry::Fifo);
     const int socket = int(Entry::Socket), hardLink = int(Entry::HardLink);
+    const int otherUser = int(Entry::OtherUser);
     QTest::newRow("all three present") << QList<int>{file, file, file};
     QTest::newRow("none present") << QList<int>{absent, absent, absent};
     QTest::newRow("result window never shown") << QList<int>{file, file, absent};
@@ -348,10 +341,14 @@ void tst_ScratchFiles::deleteAll_data()
     QTest::newRow("read-only jungle") << QList<int>{file, file, readOnly};
     QTest::newRow("FIFO, socket and link planted") << QList<int>{fifo, socket, link};
     QTest::newRow("second name of a writable file") << QList<int>{hardLink, file, fifo};
+    QTest::newRow("hard links at every name") << QList<int>{hardLink, hardLink, hardLink};
+    QTest::newRow("another user's boom, the rest still deleted")
+        << QList<int>{file, otherUser, file};
 }
 
-// Only a regular file that is not read-only is ours to delete; links, FIFOs,
-// sockets and read-only files stay as they are, and each name is tried.
+// Only what the writer would write is ours to delete: links, FIFOs, sockets,
+// second hard links, read-only files and other users' files stay as they
+// are, for root too, and each name is tried.
 void tst_ScratchFiles::deleteAll()
 {
     QFETCH(QList<int>, entries);
@@ -360,8 +357,15 @@ void tst_ScratchFiles::deleteAll()
                                scratch::fileName(Sound::Jungle)};
     const QString target = m_dir->filePath(u"target"_s);
     writeFile(target, "kept");
+    if (entries.contains(int(Entry::OtherUser)) && ::geteuid() != 0)
+        QSKIP("only root can give a file to another user");
     for (int i = 0; i < names.size(); ++i)
         QVERIFY(plant(Entry(entries[i]), path(names[i]), target));
+    const auto links = [&] {
+        struct stat info = {};
+        return ::stat(QFile::encodeName(target).constData(), &info) == 0 ? int(info.st_nlink) : -1;
+    };
+    const int linksBefore = links();
     qputenv("TEMP", m_dir->path().toLocal8Bit());
 
     scratch::deleteAll();
@@ -369,7 +373,7 @@ void tst_ScratchFiles::deleteAll()
     for (int i = 0; i < names.size(); ++i) {
         const QFileInfo info(path(names[i]));
         const auto entry = Entry(entries[i]);
-        if (entry == Entry::File || entry == Entry::HardLink || entry == Entry::Absent)
+        if (entry == Entry::File || entry == Entry::Absent)
             QVERIFY2(!info.exists() && !info.isSymLink(), qPrintable(names[i]));
         else
             QVERIFY2(info.exists() || info.isSymLink(), qPrintable(names[i]));
@@ -379,6 +383,7 @@ void tst_ScratchFiles::deleteAll()
             QCOMPARE(info.symLinkTarget(), target);
     }
     QCOMPARE(readFile(target), "kept"_ba);
+    QCOMPARE(links(), linksBefore);
 }
 
 void tst_ScratchFiles::deleteAllReadsTempAfresh()

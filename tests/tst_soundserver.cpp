@@ -3,6 +3,7 @@
 #include "audiooutput.h"
 #include "levelwav.h"
 #include "player.h"
+#include "programrun.h"
 #include "pulseserver.h"
 #include "scratchfiles.h"
 #include "sinkrecorder.h"
@@ -32,6 +33,8 @@ private slots:
     void cleanupTestCase();
 
     void playsThenLetsTheServerIdle();
+    void streamNamedInTheMixer_data();
+    void streamNamedInTheMixer();
     void stalledServerNeverBlocksPlay_data();
     void stalledServerNeverBlocksPlay();
     void lateSoundKeepsItsTime();
@@ -57,8 +60,8 @@ private:
 
 namespace {
 
-constexpr int Rate = 44100;
-// An 8-bit level as the device plays it: (level - 128) * 256, give or take rounding.
+constexpr int Rate = DeviceRate;
+// An 8-bit level as the sink records it: (level - 128) * 256.
 constexpr qint16 High = (200 - 128) * 256;
 constexpr qint16 Low = (60 - 128) * 256;
 
@@ -233,6 +236,48 @@ void tst_SoundServer::playsThenLetsTheServerIdle()
                             .arg(stray)
                             .arg(ms(after - heard.begin() - end))
                             .arg(after == heard.end() ? 0 : *after)));
+}
+
+void tst_SoundServer::streamNamedInTheMixer_data()
+{
+    QTest::addColumn<QList<int>>("played");
+    QTest::addColumn<QString>("mediaName");
+    QTest::newRow("countdown") << QList<int>{0} << u"Countdown"_s;
+    QTest::newRow("jungle call") << QList<int>{2} << u"Jungle call"_s;
+    QTest::newRow("boom cutting off the countdown") << QList<int>{0, 1} << u"Boom"_s;
+    QTest::newRow("a file of no sound of ours") << QList<int>{-1} << u"tone"_s;
+}
+
+// The desktop's volume mixer names the program, shows its icon and the role
+// of its stream, and says which sound plays: also the one that cut another off.
+void tst_SoundServer::streamNamedInTheMixer()
+{
+    QFETCH(QList<int>, played);
+    QFETCH(QString, mediaName);
+
+    std::optional<QString> inputs;
+    for (const int sound : played) {
+        sound::play(sound < 0 ? m_tone : m_assets[sound]);
+        QVERIFY2(waitUntil(
+                     [&] {
+                         inputs = m_server->pactl({u"list"_s, u"sink-inputs"_s});
+                         return m_server->runningStreams() == 1 && inputs &&
+                                inputs->contains(u"Corked: no"_s);
+                     },
+                     5000),
+                 "no stream while the sound plays");
+    }
+    QVERIFY(waitUntil(
+        [&] {
+            inputs = m_server->pactl({u"list"_s, u"sink-inputs"_s});
+            return inputs && inputs->contains(u"media.name = \"%1\""_s.arg(mediaName));
+        },
+        5000));
+    for (const QString &property :
+         {u"application.name = \"Vantory Orbital Laser\""_s,
+          u"application.icon_name = \"io.github.vantory.laser\""_s, u"media.role = \"game\""_s})
+        QVERIFY2(inputs->contains(property), qPrintable(*inputs));
+    QCOMPARE(inputs->count(u"Sink Input #"_s), 1);
 }
 
 void tst_SoundServer::stalledServerNeverBlocksPlay_data()

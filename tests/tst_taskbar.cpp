@@ -3,6 +3,7 @@
 #include "dialoghost.h"
 #include "failure.h"
 #include "form1.h"
+#include "openbox.h"
 #include "programrun.h"
 #include "service.h"
 #include "x11properties.h"
@@ -10,8 +11,12 @@
 
 #include <QFile>
 #include <QGuiApplication>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <cstdlib>
 
 #include <memory>
 
@@ -32,6 +37,7 @@ private slots:
     void resultWindowSkipsTaskbar_data();
     void resultWindowSkipsTaskbar();
     void consoleClassIsTheLaunchers();
+    void launcherStartsFeedback();
 
 private:
     bool startOpenbox();
@@ -68,17 +74,10 @@ void tst_Taskbar::cleanup()
     }
 }
 
-// Started after the X server, with a home of its own so no user
-// configuration is read; ready once it has claimed the screen.
 bool tst_Taskbar::startOpenbox()
 {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("HOME", m_temp.path());
-    environment.insert("XDG_CONFIG_HOME", m_temp.filePath("config"));
-    environment.insert("XDG_CACHE_HOME", m_temp.filePath("cache"));
     m_openbox = std::make_unique<Service>(QStringLiteral("openbox"));
-    return m_openbox->start(QStringLiteral("openbox"), {"--sm-disable"}, environment,
-                            [this] { return m_x11->windowManagerAnswers(); });
+    return ::startOpenbox(*m_openbox, m_temp.path(), *m_x11);
 }
 
 QStringList tst_Taskbar::states(const QWidget &window) const
@@ -184,6 +183,104 @@ void tst_Taskbar::consoleClassIsTheLaunchers()
     program.verifyCleanEnd(temp.path());
     QCOMPARE(wmClass.size(), 3);
     QCOMPARE(QString::fromUtf8(wmClass.at(1)), startupClass);
+}
+
+namespace {
+
+// The start-up notification messages X clients broadcast on the root window
+// (_NET_STARTUP_INFO_BEGIN, then _NET_STARTUP_INFO, 20 bytes a piece, up to
+// a zero byte), read through a connection of the test's own.
+class StartupMessages {
+public:
+    StartupMessages()
+        : m_connection(xcb_connect(nullptr, nullptr))
+        , m_x11(m_connection)
+    {
+        if (!m_x11.isValid())
+            return;
+        const quint32 mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(m_connection, m_x11.root(), XCB_CW_EVENT_MASK, &mask);
+        m_begin = m_x11.atom("_NET_STARTUP_INFO_BEGIN");
+        m_more = m_x11.atom("_NET_STARTUP_INFO");
+        xcb_flush(m_connection);
+    }
+    ~StartupMessages() { xcb_disconnect(m_connection); }
+    StartupMessages(const StartupMessages &) = delete;
+    StartupMessages &operator=(const StartupMessages &) = delete;
+
+    QStringList received()
+    {
+        while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
+            if ((event->response_type & 0x7f) == XCB_CLIENT_MESSAGE)
+                take(*reinterpret_cast<xcb_client_message_event_t *>(event));
+            std::free(event);
+        }
+        return m_messages;
+    }
+
+private:
+    void take(const xcb_client_message_event_t &message)
+    {
+        if (message.type == m_begin)
+            m_partial.clear();
+        else if (message.type != m_more)
+            return;
+        const QByteArray piece(reinterpret_cast<const char *>(message.data.data8), 20);
+        const qsizetype end = piece.indexOf('\0');
+        m_partial += end < 0 ? piece : piece.left(end);
+        if (end >= 0) {
+            m_messages << QString::fromUtf8(m_partial);
+            m_partial.clear();
+        }
+    }
+
+    xcb_connection_t *const m_connection;
+    X11Properties m_x11;
+    xcb_atom_t m_begin = XCB_ATOM_NONE;
+    xcb_atom_t m_more = XCB_ATOM_NONE;
+    QByteArray m_partial;
+    QStringList m_messages;
+};
+
+} // namespace
+
+// Started from its launcher as a desktop's menu starts it (GIO, which gives
+// the program a start-up ID only when the launcher asks for feedback), the
+// program ends that very feedback once its window shows.
+void tst_Taskbar::launcherStartsFeedback()
+{
+    const QString python = QStringLiteral("/usr/bin/python3");
+    if (!QFile::exists(python))
+        QSKIP("needs Debian's python3 with GIO");
+    QTemporaryDir temp;
+    // The launcher starts the program by its name alone, from the PATH.
+    QVERIFY(QFile::link(ProgramRun::binary(), temp.filePath("vantory-laser")));
+    StartupMessages messages;
+    QProcessEnvironment environment = ProgramRun().environment();
+    environment.insert("PATH", temp.path() + ":" + environment.value("PATH"));
+    environment.insert("TEMP", temp.path());
+    environment.insert("SDL_AUDIODRIVER", "dummy");
+    QProcess menu;
+    menu.setProcessEnvironment(environment);
+    const QString log = temp.filePath("program.log");
+    menu.start(python, {LASER_SOURCE_DIR "/tests/launch_desktop.py",
+                        LASER_SOURCE_DIR "/app/io.github.vantory.laser.desktop", log});
+    QVERIFY(menu.waitForFinished(10000));
+    const QStringList said = QString::fromUtf8(menu.readAll()).split(u'\n');
+    const qint64 pid = said.value(1).section(u' ', 1).toLongLong();
+    QVERIFY2(pid > 0, qPrintable(said.join(' ')));
+    auto stop = qScopeGuard([pid] { ::kill(pid_t(pid), SIGKILL); });
+
+    QCOMPARE(said.value(0), QStringLiteral("id laser-test-launch_TIME0"));
+    const xcb_window_t console =
+        X11Windows().waitFor(QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:"), 15000);
+    QFile errors(log);
+    QVERIFY2(console, errors.open(QIODevice::ReadOnly) ? errors.readAll().constData() : "no log");
+    const QString ended = QStringLiteral("remove: ID=laser-test-launch_TIME0");
+    QVERIFY2(waitUntil([&] { return messages.received().contains(ended); }, 5000),
+             qPrintable("start-up messages: " + messages.received().join(" | ")));
+    X11Windows().requestClose(console);
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(temp.filePath("audiojunglecountdown.wav")), 10000);
 }
 
 QTEST_MAIN(tst_Taskbar)

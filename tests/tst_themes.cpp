@@ -1,14 +1,22 @@
 // SPDX-License-Identifier: MIT
+#include "dialog.h"
+#include "dialoghost.h"
 #include "fonts.h"
 #include "form1.h"
 #include "imagemeasures.h"
+#include "resultconsole.h"
+#include "textfit.h"
 #include "updown.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QPainter>
+#include <QProcess>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QSettings>
 #include <QSlider>
 #include <QStyleFactory>
 #include <QStyleOptionButton>
@@ -22,7 +30,10 @@
 // The console under the looks users choose: the default, a dark palette with
 // Fusion, and the Windows style. The option buttons are black with white
 // text whatever the look, so their circles must stay light; the other
-// controls follow the look and must stay legible in it.
+// controls follow the look and must stay legible in it. Under a desktop's own
+// font and scale (qt6ct, Qt's scale factor) every text stays whole and every
+// face stays the one laid out; those runs are this program again, started
+// with the desktop's settings.
 class tst_Themes : public QObject {
     Q_OBJECT
 
@@ -35,12 +46,16 @@ private slots:
     void optionCircles();
     void controlsLegible_data();
     void controlsLegible();
+    void textsWhole();
+    void desktopSettings_data();
+    void desktopSettings();
 
 private:
     void addLooks();
     void apply(const QString &look);
     QImage shot(bool locked);
     QRect indicator(QRadioButton *option) const;
+    QStringList report(const QWidget &result) const;
 
     QTemporaryDir m_temp;
     QString m_defaultStyle;
@@ -215,17 +230,132 @@ void tst_Themes::controlsLegible()
     }
 }
 
-// The three looks side by side, for the documentation.
+// The desktop this process runs on, then each window's faces.
+QStringList tst_Themes::report(const QWidget &result) const
+{
+    const QFont font = QApplication::font();
+    return QStringList{QStringLiteral("desktop: %1 %2 pt, window %3")
+                           .arg(font.family())
+                           .arg(font.pointSize())
+                           .arg(QApplication::palette().color(QPalette::Window).name())} +
+           facesInUse(*m_form) + facesInUse(result);
+}
+
+// The longest verdict lines: power 10 and the penalty box. The shots and
+// the report go where a parent run asks for them.
+void tst_Themes::textsWhole()
+{
+    const QImage console = shot(false);
+    DialogHost host(*m_form);
+    setConsole(*m_form, QStringLiteral("zib42zab"), QStringLiteral("Penalty Box"), 10);
+    host.Show();
+    QVERIFY(host.dialog() && QTest::qWaitForWindowExposed(host.dialog()));
+    const QStringList cut = textsCut(*m_form) + textsCut(*host.dialog());
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join("; ")));
+
+    const QString shot = qEnvironmentVariable("LASER_THEMES_SHOT");
+    if (!shot.isEmpty()) {
+        QVERIFY(console.save(shot + ".png"));
+        QVERIFY(host.dialog()->grab().save(shot + "-result.png"));
+        QFile faces(shot + ".txt");
+        QVERIFY(faces.open(QIODevice::WriteOnly));
+        faces.write(report(*host.dialog()).join(u'\n').toUtf8());
+    }
+}
+
+void tst_Themes::desktopSettings_data()
+{
+    QTest::addColumn<int>("points"); // qt6ct's general font; 0: no qt6ct
+    QTest::addColumn<QString>("scale");
+    QTest::addColumn<QString>("desktop"); // how the run's first report line begins
+    QTest::newRow("qt6ct dark, 14 pt") << 14 << "1"
+                                       << "desktop: DejaVu Sans 14 pt, window #2";
+    QTest::newRow("qt6ct dark, 7 pt") << 7 << "1"
+                                      << "desktop: DejaVu Sans 7 pt, window #2";
+    QTest::newRow("scale 2") << 0 << "2"
+                             << "desktop: Liberation Sans";
+    QTest::newRow("scale 1.5") << 0 << "1.5"
+                               << "desktop: Liberation Sans";
+}
+
+namespace {
+
+// qt6ct as its settings window leaves it: the Fusion style, the darker
+// colour scheme, and a general font chosen in a font dialog (which names the
+// style too).
+void writeQt6ctConfig(const QString &home, int points)
+{
+    QSettings config(home + "/qt6ct/qt6ct.conf", QSettings::IniFormat);
+    config.setValue("Appearance/style", "Fusion");
+    config.setValue("Appearance/custom_palette", true);
+    config.setValue("Appearance/color_scheme_path", "/usr/share/qt6ct/colors/darker.conf");
+    config.setValue("Appearance/standard_dialogs", "default");
+    QFont general(QStringLiteral("DejaVu Sans"), points);
+    general.setStyleName(QStringLiteral("Book"));
+    config.setValue("Fonts/general", general);
+    config.setValue("Fonts/fixed", QFont(QStringLiteral("DejaVu Sans Mono"), points));
+}
+
+} // namespace
+
+// textsWhole in a run of this program under the desktop's settings; its
+// faces must be those of this run, which tst_form1 and tst_dialog check.
+void tst_Themes::desktopSettings()
+{
+    QFETCH(int, points);
+    QFETCH(QString, scale);
+    QFETCH(QString, desktop);
+    const QString plugins = QLibraryInfo::path(QLibraryInfo::PluginsPath);
+    if (points && !QFile::exists(plugins + "/platformthemes/libqt6ct.so"))
+        QSKIP("qt6ct is not installed");
+    QTemporaryDir home;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (points) {
+        writeQt6ctConfig(home.path(), points);
+        environment.insert("XDG_CONFIG_HOME", home.path());
+        environment.insert("QT_QPA_PLATFORMTHEME", "qt6ct");
+    }
+    environment.insert("QT_SCALE_FACTOR", scale);
+    const QString shot = home.filePath("shot");
+    environment.insert("LASER_THEMES_SHOT", shot);
+    QProcess run;
+    run.setProcessEnvironment(environment);
+    run.setProcessChannelMode(QProcess::MergedChannels);
+    run.start(QCoreApplication::applicationFilePath(), {"textsWhole"});
+    QVERIFY(run.waitForFinished(120000));
+    QVERIFY2(run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0,
+             run.readAll().constData());
+
+    QFile faces(shot + ".txt");
+    QVERIFY(faces.open(QIODevice::ReadOnly));
+    const QStringList there = QString::fromUtf8(faces.readAll()).split(u'\n');
+    QVERIFY2(there.value(0).startsWith(desktop), qPrintable(there.value(0)));
+    DialogHost host(*m_form);
+    host.Show();
+    QVERIFY(host.dialog());
+    QCOMPARE(there.mid(1), report(*host.dialog()).mid(1));
+    const QImage console(shot + ".png");
+    QCOMPARE(console.size(), (QSizeF(430, 244) * scale.toDouble()).toSize());
+    m_shots.insert(QTest::currentDataTag(), console);
+    m_shots.insert(QTest::currentDataTag() + QStringLiteral(", result window"),
+                   QImage(shot + "-result.png"));
+}
+
+// The looks side by side, for the documentation; below them the console at
+// scale 2 and the result window under qt6ct.
 void tst_Themes::cleanupTestCase()
 {
-    const QStringList looks = {"default", "dark Fusion", "Windows"};
-    for (const QString &look : looks) {
+    const QStringList looks = {"default", "dark Fusion", "Windows", "qt6ct dark, 14 pt"};
+    for (const QString &look : looks + QStringList{"scale 2", "qt6ct dark, 14 pt, result window"}) {
         if (!m_shots.contains(look))
             return;
     }
     const int gap = 8;
     const int label = 20;
-    QImage grid(3 * 430 + 2 * gap, 244 + label, QImage::Format_RGB32);
+    const QImage scaled = m_shots.value("scale 2");
+    const QString resultLook = QStringLiteral("qt6ct dark, 14 pt, result window");
+    const QImage result = m_shots.value(resultLook);
+    QImage grid(4 * 430 + 3 * gap, 244 + 2 * label + scaled.height(), QImage::Format_RGB32);
     grid.fill(Qt::white);
     QPainter painter(&grid);
     for (int i = 0; i < looks.size(); ++i) {
@@ -233,6 +363,13 @@ void tst_Themes::cleanupTestCase()
         painter.drawImage(left, 0, m_shots.value(looks.at(i)));
         painter.drawText(QRect(left, 244, 430, label), Qt::AlignCenter, looks.at(i));
     }
+    painter.drawImage(0, 244 + label, scaled);
+    painter.drawText(QRect(0, 244 + label + scaled.height(), scaled.width(), label),
+                     Qt::AlignCenter, QStringLiteral("scale 2"));
+    const int resultLeft = scaled.width() + gap;
+    painter.drawImage(resultLeft, 244 + label, result);
+    painter.drawText(QRect(resultLeft, 244 + label + result.height(), result.width(), label),
+                     Qt::AlignCenter, resultLook);
     painter.end();
     QVERIFY(grid.save(QStringLiteral(LASER_TEST_OUTPUT "/themes.png")));
 }

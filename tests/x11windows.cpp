@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-xcb_window_t X11Windows::search(xcb_window_t parent, const QByteArray &title) const
+xcb_window_t X11Windows::search(xcb_window_t parent, const QByteArray &title, qint64 pid) const
 {
     xcb_query_tree_reply_t *tree =
         xcb_query_tree_reply(connection(), xcb_query_tree(connection(), parent), nullptr);
@@ -26,27 +26,28 @@ xcb_window_t X11Windows::search(xcb_window_t parent, const QByteArray &title) co
         const bool mapped = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
         if (name && mapped &&
             QByteArray(static_cast<const char *>(xcb_get_property_value(name)),
-                       xcb_get_property_value_length(name)) == title)
+                       xcb_get_property_value_length(name)) == title &&
+            (pid == 0 || values(children[i], "_NET_WM_PID") == QList<quint32>{quint32(pid)}))
             found = children[i];
         std::free(attributes);
         std::free(name);
         if (!found)
-            found = search(children[i], title);
+            found = search(children[i], title, pid);
     }
     std::free(tree);
     return found;
 }
 
-xcb_window_t X11Windows::find(const QString &title) const
+xcb_window_t X11Windows::find(const QString &title, qint64 pid) const
 {
-    return connection() ? search(root(), title.toUtf8()) : 0;
+    return connection() ? search(root(), title.toUtf8(), pid) : 0;
 }
 
-xcb_window_t X11Windows::waitFor(const QString &title, int timeoutMs) const
+xcb_window_t X11Windows::waitFor(const QString &title, int timeoutMs, qint64 pid) const
 {
     QDeadlineTimer deadline(timeoutMs);
     while (!deadline.hasExpired()) {
-        if (xcb_window_t window = find(title))
+        if (xcb_window_t window = find(title, pid))
             return window;
         QTest::qWait(20);
     }

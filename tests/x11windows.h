@@ -16,13 +16,14 @@ class X11Windows : public X11Properties {
 public:
     using X11Properties::X11Properties;
 
-    // A mapped window whose WM_NAME is title, or 0.
-    xcb_window_t find(const QString &title) const;
+    // A mapped window whose WM_NAME is title, or 0; with a pid, only a window
+    // of that process (_NET_WM_PID), when copies of a program run side by side.
+    xcb_window_t find(const QString &title, qint64 pid = 0) const;
     // Waits up to timeoutMs for find() to succeed.
-    xcb_window_t waitFor(const QString &title, int timeoutMs) const;
+    xcb_window_t waitFor(const QString &title, int timeoutMs, qint64 pid = 0) const;
     QRect geometry(xcb_window_t window) const;
     void requestClose(xcb_window_t window) const;
 
 private:
-    xcb_window_t search(xcb_window_t parent, const QByteArray &title) const;
+    xcb_window_t search(xcb_window_t parent, const QByteArray &title, qint64 pid) const;
 };

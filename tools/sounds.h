@@ -3,8 +3,9 @@
 
 #include <vector>
 
-// The three sound effects, synthesised as floating-point signals of exactly the
-// sample counts the program's sounds have always had.
+// The sound effects of the sound table (assets/CMakeLists.txt), synthesised as
+// floating-point signals of exactly the sample counts they have always had.
+// The alert tone is not one of them: the program makes it (sound/alerttone.cpp).
 namespace sounds {
 
 std::vector<double> countdown();
