@@ -36,6 +36,19 @@ qsizetype mappedLibraries()
     return libraries.size();
 }
 
+// The process's peak resident memory so far, in KiB (VmHWM).
+qlonglong peakResidentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
 class FirstPaintProbe : public QObject {
 public:
     using QObject::QObject;
@@ -59,6 +72,7 @@ private:
         const qint64 spawned = qgetenv("BENCH_SPAWN_NS").toLongLong();
         const double ms = double(monotonicNs() - spawned) / 1e6;
         std::printf("first-paint-libraries %lld\n", qlonglong(mappedLibraries()));
+        std::printf("first-paint-peak-kib %lld\n", peakResidentKiB());
         std::printf("first-paint-ms %.3f\n", ms);
         std::fflush(stdout);
         QCoreApplication::quit();
