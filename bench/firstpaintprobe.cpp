@@ -3,6 +3,8 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QFile>
+#include <QSet>
 #include <QTimer>
 #include <QWidget>
 
@@ -16,6 +18,35 @@ qint64 monotonicNs()
     timespec now = {};
     clock_gettime(CLOCK_MONOTONIC, &now);
     return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// Shared libraries mapped into the process now: each file once, however
+// many of its segments are mapped.
+qsizetype mappedLibraries()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return -1;
+    QSet<QByteArray> libraries;
+    for (const QByteArray &line : maps.readAll().split('\n')) {
+        const qsizetype path = line.indexOf('/');
+        if (path >= 0 && line.contains(".so"))
+            libraries.insert(line.mid(path));
+    }
+    return libraries.size();
+}
+
+// The process's peak resident memory so far, in KiB (VmHWM).
+qlonglong peakResidentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
 }
 
 class FirstPaintProbe : public QObject {
@@ -39,7 +70,10 @@ private:
     void report()
     {
         const qint64 spawned = qgetenv("BENCH_SPAWN_NS").toLongLong();
-        std::printf("first-paint-ms %.3f\n", double(monotonicNs() - spawned) / 1e6);
+        const double ms = double(monotonicNs() - spawned) / 1e6;
+        std::printf("first-paint-libraries %lld\n", qlonglong(mappedLibraries()));
+        std::printf("first-paint-peak-kib %lld\n", peakResidentKiB());
+        std::printf("first-paint-ms %.3f\n", ms);
         std::fflush(stdout);
         QCoreApplication::quit();
     }

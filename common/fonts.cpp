@@ -3,6 +3,31 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QFontDatabase>
+
+#include <algorithm>
+
+namespace {
+
+// The installed font that stands for a face: the face itself or the first
+// of its substitutes that is installed, as Qt picks it, named as installed.
+QString installedFace(const QString &family)
+{
+    const QStringList installed = QFontDatabase::families();
+    QStringList faces = QFont::substitutes(family);
+    faces.prepend(family);
+    for (const QString &face : std::as_const(faces)) {
+        const auto found =
+            std::find_if(installed.begin(), installed.end(), [&](const QString &name) {
+                return name.compare(face, Qt::CaseInsensitive) == 0;
+            });
+        if (found != installed.end())
+            return *found;
+    }
+    return family;
+}
+
+} // namespace
 
 // DejaVu Sans Mono stands in for the fixed-pitch terminal face (a bitmap
 // face would be closer, but Qt sees only the first size of a multi-size
@@ -36,4 +61,14 @@ QFont pixelFont(const QString &family, int pixelSize, bool bold, bool italic)
     // rest, as its style name would pick a face without the weight asked for.
     font.setResolveMask(QFont::AllPropertiesResolved);
     return font;
+}
+
+// Given a face that is not installed, Qt 6.4 asks fontconfig for the face's
+// fallbacks before it tries the substitutes, for each size and style: some
+// 2 M instructions a font, a seventh of the console's start. Looked up in
+// the list of families, as asking fontconfig whether a face exists costs
+// as much again.
+QFont installedPixelFont(const QString &family, int pixelSize, bool bold, bool italic)
+{
+    return pixelFont(installedFace(family), pixelSize, bold, italic);
 }

@@ -14,3 +14,7 @@ QFont standardFont();
 
 // A face at a pixel size, as the windows' layouts give their fonts.
 QFont pixelFont(const QString &family, int pixelSize, bool bold, bool italic = false);
+
+// The same font named by the installed face that stands for family, which
+// Qt finds without first looking the missing name up.
+QFont installedPixelFont(const QString &family, int pixelSize, bool bold, bool italic = false);

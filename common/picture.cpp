@@ -1,30 +1,43 @@
 // SPDX-License-Identifier: MIT
 #include "picture.h"
 
+#include "imagefile.h"
+
 #include <QPainter>
 
-Picture::Picture(const QString &resource, const QRect &geometry, QWidget *parent)
+#include <utility>
+
+Picture::Picture(QString atScaleOne, QString full, const QRect &geometry, QWidget *parent)
     : QWidget(parent)
-    , m_image(resource)
+    , m_atScaleOne(std::move(atScaleOne))
+    , m_full(std::move(full))
 {
     setGeometry(geometry);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_pixmap = scaled(m_image, size(), devicePixelRatioF());
+    m_pixmap = render(devicePixelRatioF());
 }
 
-// Scaled once per pixel ratio rather than on every paint; each direction on
-// its own. The ratio is checked at each paint, as the window may have moved
-// to a screen of another scale.
+// Drawn once per pixel ratio rather than on every paint. The ratio is
+// checked at each paint, as the window may have moved to a screen of another
+// scale; the picture is decoded again then, which is rare enough not to keep
+// it decoded all the while.
 void Picture::paintEvent(QPaintEvent *)
 {
     const qreal ratio = devicePixelRatioF();
     if (m_pixmap.devicePixelRatio() != ratio)
-        m_pixmap = scaled(m_image, size(), ratio);
+        m_pixmap = render(ratio);
     QPainter painter(this);
     painter.drawPixmap(0, 0, m_pixmap);
 }
 
+// The stored copy already has the rectangle's size, so scaling it is a copy.
+QPixmap Picture::render(qreal ratio) const
+{
+    return scaled(readImage(ratio == 1 ? m_atScaleOne : m_full), size(), ratio);
+}
+
+// Each direction on its own.
 QPixmap Picture::scaled(const QImage &image, const QSize &size, qreal ratio)
 {
     const QSize pixels = (QSizeF(size) * ratio).toSize();

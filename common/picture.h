@@ -7,13 +7,15 @@
 
 // A still picture stretched smoothly over its rectangle. It takes no mouse
 // actions, so clicks and the pointer belong to the window beneath, and it
-// paints the same whether enabled or not. On a scaled screen it is drawn from
-// the full picture at the screen's own pixel size, never from the scaled copy.
+// paints the same whether enabled or not. At scale 1 it shows a copy stored
+// at the rectangle's size, so a start decodes no more than it shows; on a
+// scaled screen it is drawn from the full picture at the screen's own pixel
+// size, never from the smaller copy.
 class Picture : public QWidget {
     Q_OBJECT
 
 public:
-    Picture(const QString &resource, const QRect &geometry, QWidget *parent);
+    Picture(QString atScaleOne, QString full, const QRect &geometry, QWidget *parent);
 
     // The picture as last drawn: the rectangle's size times the device pixel ratio.
     const QPixmap &pixmap() const { return m_pixmap; }
@@ -25,6 +27,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    const QImage m_image;
+    QPixmap render(qreal ratio) const;
+
+    const QString m_atScaleOne;
+    const QString m_full;
     QPixmap m_pixmap;
 };

@@ -4,6 +4,7 @@
 #include "failure.h"
 #include "fonts.h"
 #include "keyboard.h"
+#include "lazyicon.h"
 #include "look.h"
 #include "messagebox.h"
 #include "optionstyle.h"
@@ -66,30 +67,45 @@ QRadioButton *makeOption(QWidget *parent, const char *name, int top, const QStri
     return option;
 }
 
+// The application icon: the palette pictures of the ICO file, and a large
+// one for docks. Made once; decoded when the desktop first asks for it.
+QIcon applicationIcon()
+{
+    static const QIcon icon = LazyIcon::make(
+        {QStringLiteral(":/icons/laser.ico"), QStringLiteral(":/icons/laser-256.png")},
+        {{32, 32}, {16, 16}, {48, 48}, {256, 256}});
+    return icon;
+}
+
 } // namespace
 
 Form1::Form1(QWidget *parent)
     : QWidget(parent)
-    , Image1(new Picture(QStringLiteral(":/pictures/background.bmp"), QRect(0, 0, 433, 249), this))
+    , Image1(new Picture(QStringLiteral(":/pictures/background-1x.ppm"),
+                         QStringLiteral(":/pictures/background.bmp"), QRect(0, 0, 433, 249), this))
     , Label1(makeLabel<TitleLabel>(
           this, "Label1", QRect(24, 32, 241, 49), QStringLiteral("Vantory Orbital Laser"),
-          pixelFont(QStringLiteral("Terminal"), 24, false), White, Qt::AlignHCenter))
+          installedPixelFont(QStringLiteral("Terminal"), 24, false), White, Qt::AlignHCenter))
     , PowerLabel(makeLabel(this, "PowerLabel", QRect(288, 8, 129, 33), QStringLiteral("Power"),
-                           pixelFont(QStringLiteral("System"), 26, true), White, Qt::AlignHCenter))
+                           installedPixelFont(QStringLiteral("System"), 26, true), White,
+                           Qt::AlignHCenter))
     , PowerSlider(make<QSlider>(this, "PowerSlider", QRect(288, 40, 129, 41)))
     , TargetLabel(makeLabel(this, "TargetLabel", QRect(200, 128, 209, 33), QStringLiteral("Target"),
-                            pixelFont(QStringLiteral("System"), 26, true), White, Qt::AlignHCenter))
+                            installedPixelFont(QStringLiteral("System"), 26, true), White,
+                            Qt::AlignHCenter))
     , TargetTextBox(make<QLineEdit>(this, "TargetTextBox", QRect(200, 160, 209, 25)))
     , PenaltyBoxRadio(makeOption(this, "PenaltyBoxRadio", 88, QStringLiteral("Penalty Box")))
     , KickRadio(makeOption(this, "KickRadio", 120, QStringLiteral("Kick")))
     , BanRadio(makeOption(this, "BanRadio", 152, QStringLiteral("Ban")))
     , DelayLabel(makeLabel(this, "DelayLabel", QRect(0, 192, 73, 25), QStringLiteral("Delay"),
-                           pixelFont(QStringLiteral("System"), 13, true), White, Qt::AlignHCenter))
+                           installedPixelFont(QStringLiteral("System"), 13, true), White,
+                           Qt::AlignHCenter))
     , DelayTextBox(make<QLineEdit>(this, "DelayTextBox", QRect(16, 208, 25, 25)))
     , DelayUpDown(new UpDown(DelayTextBox, 1, 20, this))
     , NewsLabel(makeLabel(this, "NewsLabel", QRect(72, 192, 345, 11),
                           QStringLiteral("PLACEHOLDERPLACEHOLDERZIBPLSGIVESERVERPLACEHOLDERPLACE"),
-                          pixelFont(QStringLiteral("Small Fonts"), 9, false), Red, Qt::AlignLeft))
+                          installedPixelFont(QStringLiteral("Small Fonts"), 9, false), Red,
+                          Qt::AlignLeft))
     , ProgressBar1(make<QProgressBar>(this, "ProgressBar1", QRect(72, 208, 257, 25)))
     , FireButton(make<QPushButton>(this, "FireButton", QRect(336, 208, 81, 25)))
     , CurrentRadioTextBox(make<QLineEdit>(this, "CurrentRadioTextBox", QRect(8, 8, 113, 25)))
@@ -120,9 +136,7 @@ void Form1::createWindow()
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:"));
-    QIcon icon(QStringLiteral(":/icons/laser.ico"));
-    icon.addFile(QStringLiteral(":/icons/laser-256.png"));
-    setWindowIcon(icon);
+    setWindowIcon(applicationIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(430, 244);
@@ -164,7 +178,7 @@ void Form1::createInputs()
 
 void Form1::createOptions()
 {
-    BanRadio->setFont(pixelFont(QStringLiteral("System"), 13, true));
+    BanRadio->setFont(installedPixelFont(QStringLiteral("System"), 13, true));
     look::setTextColor(BanRadio, Red);
     PenaltyBoxRadio->setChecked(true);
     auto *look = new OptionStyle(this);
@@ -186,7 +200,7 @@ void Form1::createCountdown()
     ProgressBar1->setFocusPolicy(Qt::NoFocus);
 
     FireButton->setText(QStringLiteral("FIRE!"));
-    FireButton->setFont(pixelFont(QStringLiteral("Terminal"), 12, true, true));
+    FireButton->setFont(installedPixelFont(QStringLiteral("Terminal"), 12, true, true));
     FireButton->setCursor(Qt::CrossCursor);
     FireButton->setAutoDefault(false);
     keyboard::pressOnReturn(FireButton);

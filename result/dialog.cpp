@@ -4,6 +4,7 @@
 #include "fonts.h"
 #include "form1.h"
 #include "keyboard.h"
+#include "lazyicon.h"
 #include "look.h"
 #include "picture.h"
 #include "player.h"
@@ -23,6 +24,21 @@
 using look::Red;
 using look::setUpLabel;
 using look::White;
+
+namespace {
+
+// One icon for every result window: a new one per firing would leave its
+// pictures behind in Qt's pixmap cache each time. Decoded when the desktop
+// first asks for it.
+QIcon fireballIcon()
+{
+    static const QIcon icon = LazyIcon::make(
+        {QStringLiteral(":/icons/fireball.ico"), QStringLiteral(":/icons/fireball-64.png")},
+        {{32, 32}, {64, 64}});
+    return icon;
+}
+
+} // namespace
 
 Dialog::Dialog(Form1 &console)
     : QWidget(nullptr)
@@ -45,9 +61,7 @@ void Dialog::createWindow()
 {
     setObjectName(QStringLiteral("Dialog"));
     setWindowTitle(QStringLiteral("KABOOM!"));
-    QIcon icon(QStringLiteral(":/icons/fireball.ico"));
-    icon.addFile(QStringLiteral(":/icons/fireball-64.png"));
-    setWindowIcon(icon);
+    setWindowIcon(fireballIcon());
     // The hints leave the close box as the only button. A tool window alone
     // still gets a taskbar entry from many taskbars on X11.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -18,6 +18,8 @@ packages=(
     dpkg-dev file lintian appstream desktop-file-utils
     # The sanitizer build's compiler and runtime, and the static checks.
     clang libclang-rt-14-dev clang-tidy
+    # The benchmarks' instruction counts.
+    valgrind
 )
 
 missing=()

@@ -26,6 +26,8 @@ private slots:
     void cleanup();
 
     void window();
+    void windowIcons_data();
+    void windowIcons();
     void controls_data();
     void controls();
     void stackingFocusAndToolTip();
@@ -100,6 +102,33 @@ void tst_Dialog::window()
     QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     QVERIFY(m_dialog->testAttribute(Qt::WA_QuitOnClose));
     QVERIFY(m_dialog->windowIcon().availableSizes().contains(QSize(32, 32)));
+    // A result window per firing, one icon for all: a new one each time
+    // would leave its pictures in Qt's pixmap cache.
+    QCOMPARE(Dialog(*m_console).windowIcon().cacheKey(), m_dialog->windowIcon().cacheKey());
+}
+
+void tst_Dialog::windowIcons_data()
+{
+    QTest::addColumn<bool>("console");
+    QTest::addColumn<QStringList>("files");
+    QTest::newRow("console") << true << QStringList{":/icons/laser.ico", ":/icons/laser-256.png"};
+    QTest::newRow("result window")
+        << false << QStringList{":/icons/fireball.ico", ":/icons/fireball-64.png"};
+}
+
+// A window's icon names its sizes before it has decoded its files: they must
+// be the sizes the files hold, in their order, and show the files' pictures.
+void tst_Dialog::windowIcons()
+{
+    QFETCH(bool, console);
+    QFETCH(QStringList, files);
+    const QIcon icon = console ? m_console->windowIcon() : m_dialog->windowIcon();
+    QIcon decoded;
+    for (const QString &file : files)
+        decoded.addFile(file);
+    QCOMPARE(icon.availableSizes(), decoded.availableSizes());
+    for (const QSize &size : decoded.availableSizes())
+        QCOMPARE(icon.pixmap(size).toImage(), decoded.pixmap(size).toImage());
 }
 
 void tst_Dialog::controls_data()

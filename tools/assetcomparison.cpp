@@ -109,6 +109,7 @@ const QList<AssetComparison::Asset> &AssetComparison::assets()
             {QStringLiteral("boom.wav"), Rule::Bytes},
             {QStringLiteral("jungle.wav"), Rule::Bytes},
             {QStringLiteral("background.bmp"), Rule::PaintedBitmap},
+            {QStringLiteral("background-1x.ppm"), Rule::PaintedPixels},
             {QStringLiteral("laser.ico"), Rule::IconOfPictures},
             {QStringLiteral("laser.svg"), Rule::Bytes},
             {QStringLiteral("fireball.gif"), Rule::Bytes},

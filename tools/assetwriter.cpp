@@ -50,7 +50,10 @@ bool AssetWriter::writeSounds()
 
 bool AssetWriter::writePictures()
 {
-    bool ok = write(QStringLiteral("background.bmp"), bmpfile::encode(BackgroundPainter().paint()));
+    const QByteArray background = bmpfile::encode(BackgroundPainter().paint());
+    bool ok = write(QStringLiteral("background.bmp"), background);
+    ok =
+        writeImage(QStringLiteral("background-1x.ppm"), consoleBackground(background), "PPM") && ok;
     const IconPainter icon;
     ok = write(QStringLiteral("laser.ico"),
                applicationIcon([&icon](int size) { return icon.paint(size); })) &&
@@ -93,6 +96,17 @@ bool AssetWriter::writeSharpPictures()
     return writePng(QStringLiteral("fireball-64.png"), painter.icon(64)) && frame;
 }
 
+// The console at scale 1 shows the full picture smoothly scaled to its
+// control; storing that copy spares every start the decoding and scaling.
+// Scaled from the decoded file, as the program would scale it; stored as
+// plain RGB bytes (binary PPM), which Qt reads at a few instructions a pixel.
+QImage AssetWriter::consoleBackground(const QByteArray &full)
+{
+    const QImage decoded = QImage::fromData(full, "BMP");
+    return decoded.scaled(BackgroundPainter::kConsoleWidth, BackgroundPainter::kConsoleHeight,
+                          Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
 QByteArray AssetWriter::applicationIcon(const std::function<QImage(int)> &pictureOfSize)
 {
     const QList<QRgb> small = IconPainter::palette16();
@@ -130,14 +144,19 @@ giffile::Animation AssetWriter::fireballAnimation()
 
 bool AssetWriter::writePng(const QString &name, const QImage &image)
 {
-    QByteArray png;
-    QBuffer buffer(&png);
+    return writeImage(name, image, "PNG");
+}
+
+bool AssetWriter::writeImage(const QString &name, const QImage &image, const char *format)
+{
+    QByteArray encoded;
+    QBuffer buffer(&encoded);
     buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "PNG")) {
+    if (!image.save(&buffer, format)) {
         std::fprintf(stderr, "cannot encode %s\n", qPrintable(name));
         return false;
     }
-    return write(name, png);
+    return write(name, encoded);
 }
 
 bool AssetWriter::write(const QString &name, const QByteArray &bytes)

@@ -31,11 +31,13 @@ public:
 private:
     bool writeSounds();
     bool writePictures();
+    static QImage consoleBackground(const QByteArray &full);
     static QByteArray fireballIcon();
     bool writeDesktopIcons();
     bool writeSharpPictures();
     static giffile::Animation fireballAnimation();
     bool writePng(const QString &name, const QImage &image);
+    bool writeImage(const QString &name, const QImage &image, const char *format);
     bool write(const QString &name, const QByteArray &bytes);
 
     QDir m_outDir;

@@ -19,8 +19,8 @@
 
 namespace {
 
-constexpr double kScaleX = 739.0 / 433.0;
-constexpr double kScaleY = 409.0 / 249.0;
+constexpr double kScaleX = double(BackgroundPainter::kWidth) / BackgroundPainter::kConsoleWidth;
+constexpr double kScaleY = double(BackgroundPainter::kHeight) / BackgroundPainter::kConsoleHeight;
 constexpr double kDegree = std::numbers::pi / 180.0;
 
 struct Orbit {

@@ -14,6 +14,9 @@ class BackgroundPainter {
 public:
     static constexpr int kWidth = 739;
     static constexpr int kHeight = 409;
+    // The console's picture control, which shows it at scale 1.
+    static constexpr int kConsoleWidth = 433;
+    static constexpr int kConsoleHeight = 249;
 
     QImage paint() const;
 
