@@ -74,7 +74,8 @@ bool ProgramRun::signalSet(const char *field, int signal) const
         return false;
     for (QByteArray line = status.readLine(); !line.isEmpty(); line = status.readLine()) {
         if (line.startsWith(field))
-            return (line.mid(qsizetype(qstrlen(field))).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) &
+            return (line.mid(qsizetype(qstrlen(field))).trimmed().toULongLong(nullptr, 16) >>
+                    (signal - 1)) &
                    1;
     }
     return false;
