@@ -1,29 +1,44 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Runs clang-tidy with the committed .clang-tidy over every source file a
-# configured build compiles (build/default unless another folder is given),
-# one per processor. Any finding fails the run.
+# Runs clang-tidy with the committed .clang-tidy over every source file the
+# configured builds compile (build/default unless other folders are given;
+# the first to compile a file gives its command), one per processor. Any
+# finding fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build/default}
-if [ ! -f "$build/compile_commands.json" ]; then
-    echo "tidy: $build has no compile_commands.json; configure it first" >&2
-    exit 2
-fi
-# The project's own sources only, not the files the build generates. The
-# build's precompiled headers are GCC's, which clang cannot read, so each file
-# is checked with the includes it names itself.
+builds=("$@")
+[ ${#builds[@]} -gt 0 ] || builds=(build/default)
+for build in "${builds[@]}"; do
+    if [ ! -f "$build/compile_commands.json" ]; then
+        echo "tidy: $build has no compile_commands.json; configure it first" >&2
+        exit 2
+    fi
+done
+build=${builds[0]}
+# The project's own sources only, not the files the builds generate. A build
+# by clang (the sanitizer build) has precompiled headers clang-tidy reads too,
+# which spares it parsing Qt's headers for every file; GCC's it cannot read,
+# so with those each file is checked with the includes it names itself.
 database=$build/tidy
 mkdir -p "$database"
-python3 - "$build" "$database" <<'PY' >"$build/tidy-files.txt"
+python3 - "$database" "${builds[@]}" <<'PY' >"$build/tidy-files.txt"
 import json, os, re, sys
-build = os.path.realpath(sys.argv[1])
-entries = json.load(open(os.path.join(build, "compile_commands.json")))
-for entry in entries:
-    entry["command"] = re.sub(r" -Winvalid-pch| -include \S*cmake_pch\.hxx", "", entry["command"])
-json.dump(entries, open(os.path.join(sys.argv[2], "compile_commands.json"), "w"), indent=1)
-files = {entry["file"] for entry in entries}
-print("\n".join(sorted(f for f in files if not os.path.realpath(f).startswith(build + os.sep))))
+def headers(match):
+    return match.group(0) if os.path.exists(match.group(1) + ".pch") else ""
+checked = {}
+for folder in sys.argv[2:]:
+    build = os.path.realpath(folder)
+    for entry in json.load(open(os.path.join(build, "compile_commands.json"))):
+        source = os.path.realpath(entry["file"])
+        if source in checked or source.startswith(build + os.sep):
+            continue
+        command = re.sub(r" -include (\S*cmake_pch\.hxx)", headers, entry["command"])
+        if "cmake_pch.hxx" not in command:
+            command = command.replace(" -Winvalid-pch", "")
+        entry["command"] = command
+        checked[source] = entry
+json.dump(list(checked.values()), open(os.path.join(sys.argv[1], "compile_commands.json"), "w"), indent=1)
+print("\n".join(sorted(checked)))
 PY
 count=$(wc -l <"$build/tidy-files.txt")
 status=0
