@@ -112,10 +112,14 @@ void tst_WaitClock::realClockWaits()
     int passes = 0;
     pollWait(0.2f, clock, [&passes] { ++passes; });
     const double took = clock.monotonicSeconds() - begin;
-    QVERIFY2(took >= 0.195 && took < 0.26, qPrintable(QString::number(took)));
-    // Each pass sleeps about a millisecond: far fewer passes would mean the
-    // wait oversleeps, far more that it spins.
-    QVERIFY2(passes > 60 && passes <= 200, qPrintable(QString::number(passes)));
+    // Never early; how late depends on the machine's load, and a wait that
+    // missed its deadline would run on for good (the clock's tests above).
+    QVERIFY2(took >= 0.195 && took < 2.0, qPrintable(QString::number(took)));
+    // Each pass sleeps about a millisecond: more than one pass a millisecond
+    // means the wait spins; on a busy machine a sleep stretches, but a wait
+    // that handles events only every 20 ms or more is a fault. The pace is
+    // bench_firing's to measure.
+    QVERIFY2(passes >= 10 && passes <= 200, qPrintable(QString::number(passes)));
 }
 
 QTEST_GUILESS_MAIN(tst_WaitClock)
