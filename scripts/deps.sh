@@ -16,8 +16,8 @@ packages=(
     dbus-daemon at-spi2-core python3-pyatspi
     # Packaging and its checks.
     dpkg-dev file lintian appstream desktop-file-utils
-    # The sanitizer build's compiler and runtime, and the static checks.
-    clang libclang-rt-14-dev clang-tidy
+    # The sanitizer build's compiler and runtime, the tests' linker, the static checks.
+    clang libclang-rt-14-dev lld clang-tidy
     # The benchmarks' instruction counts.
     valgrind
 )
