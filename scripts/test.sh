@@ -36,12 +36,11 @@ stopBackground() {
 trap stopBackground EXIT
 
 # clang-tidy reads the sanitizer build's commands (clang's own flags, and no
-# fortified inline functions to match, about a tenth cheaper), and takes the
-# benchmarks, which that build leaves out, from the default build. It starts
-# when that build is done, and its report appears then.
+# fortified inline functions to match, about a tenth cheaper). It starts when
+# that build is done, and its report appears then.
 rm -f build/asan/tidy-report.txt
 (nice -n 5 cmake --build --preset asan >build/asan/build.log 2>&1 &&
-    exec nice -n 10 scripts/tidy.sh build/asan build/default >build/asan/tidy-report.txt 2>&1) &
+    exec nice -n 10 scripts/tidy.sh build/asan >build/asan/tidy-report.txt 2>&1) &
 asanBuildAndTidy=$!
 pids+=("$asanBuildAndTidy")
 
