@@ -41,7 +41,6 @@ private slots:
 private:
     xcb_window_t startProgram(const QString &temp, const QString &recording = {});
     void xdotool(const QStringList &arguments);
-    void click(xcb_window_t window, int x, int y);
     void replaceText(xcb_window_t console, const QPoint &box, const QString &text);
     void fire(xcb_window_t console);
     void openResultWindow(xcb_window_t console);
@@ -101,26 +100,16 @@ void tst_Faults::xdotool(const QStringList &arguments)
     runTool(QStringLiteral("xdotool"), arguments);
 }
 
-// A real pointer click through the X server's test extension; the keyboard
-// then follows the pointer into that window. The server handles the move
-// before the click; waiting for the move (--sync) would hang when the
-// pointer is already there.
-void tst_Faults::click(xcb_window_t window, int x, int y)
-{
-    const QPoint at = m_x11->geometry(window).topLeft() + QPoint(x, y);
-    xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
-}
-
 void tst_Faults::replaceText(xcb_window_t console, const QPoint &box, const QString &text)
 {
-    click(console, box.x(), box.y());
+    m_x11->click(console, box.x(), box.y());
     xdotool({"key", "ctrl+a"});
     xdotool(text.isEmpty() ? QStringList{"key", "BackSpace"} : QStringList{"type", text});
 }
 
 void tst_Faults::fire(xcb_window_t console)
 {
-    click(console, FireButton.x(), FireButton.y());
+    m_x11->click(console, FireButton.x(), FireButton.y());
 }
 
 // Fires with delay 1 and waits for the result window it opens.

@@ -37,7 +37,6 @@ private:
     std::unique_ptr<ProgramRun> startCopy(const QString &temp, xcb_window_t *console);
     void fireHeardWhole(xcb_window_t console);
     void xdotool(const QStringList &arguments);
-    void click(xcb_window_t window, int x, int y);
 
     std::unique_ptr<X11Windows> m_x11;
     std::unique_ptr<PulseServer> m_server;
@@ -100,25 +99,18 @@ void tst_SharedFolder::xdotool(const QStringList &arguments)
     runTool(QStringLiteral("xdotool"), arguments);
 }
 
-void tst_SharedFolder::click(xcb_window_t window, int x, int y)
-{
-    const QPoint at = m_x11->geometry(window).topLeft() + QPoint(x, y);
-    xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
-             QStringLiteral("click"), QStringLiteral("1")});
-}
-
 // Delay 1, FIRE!: the countdown is heard from the click, the boom after it,
 // and the boom to its end; a copy whose files were deleted would play short
 // alert beeps instead.
 void tst_SharedFolder::fireHeardWhole(xcb_window_t console)
 {
     xdotool({QStringLiteral("windowraise"), QString::number(console)});
-    click(console, 16 + 12, 208 + 12);
+    m_x11->click(console, 16 + 12, 208 + 12);
     xdotool({QStringLiteral("key"), QStringLiteral("ctrl+a")});
     xdotool({QStringLiteral("type"), QStringLiteral("1")});
     QTest::qWait(300);
     const qint64 firedAt = m_recorder.frames();
-    click(console, 336 + 40, 208 + 12);
+    m_x11->click(console, 336 + 40, 208 + 12);
     QVERIFY2(waitUntil([this] { return m_server->runningStreams() == 1; }, 3000), "nothing played");
     QVERIFY2(waitUntil([this] { return m_server->runningStreams() == 0; }, 15000),
              "the stream kept running");

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "x11windows.h"
 
+#include "programrun.h"
+
 #include <QDeadlineTimer>
 #include <QTest>
 
@@ -77,4 +79,14 @@ void X11Windows::requestClose(xcb_window_t window) const
     xcb_send_event(connection(), 0, window, XCB_EVENT_MASK_NO_EVENT,
                    reinterpret_cast<const char *>(&event));
     xcb_flush(connection());
+}
+
+// The server handles the move before the click; waiting for the move
+// (--sync) would hang when the pointer is already there.
+void X11Windows::click(xcb_window_t window, int x, int y) const
+{
+    const QPoint at = geometry(window).topLeft() + QPoint(x, y);
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(at.x()),
+                                        QString::number(at.y()), QStringLiteral("click"),
+                                        QStringLiteral("1")});
 }

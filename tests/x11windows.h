@@ -23,6 +23,9 @@ public:
     xcb_window_t waitFor(const QString &title, int timeoutMs, qint64 pid = 0) const;
     QRect geometry(xcb_window_t window) const;
     void requestClose(xcb_window_t window) const;
+    // A real pointer click at (x, y) in the window, through the X server's
+    // test extension (xdotool); the keyboard then follows the pointer there.
+    void click(xcb_window_t window, int x, int y) const;
 
 private:
     xcb_window_t search(xcb_window_t parent, const QByteArray &title, qint64 pid) const;
