@@ -3,6 +3,7 @@
 
 #include "pulseserver.h"
 
+#include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QtEndian>
 
@@ -54,6 +55,19 @@ std::vector<qint16> SinkRecorder::heard()
     std::vector<qint16> recording(size_t(m_data.size() / 2));
     for (size_t i = 0; i < recording.size(); ++i)
         recording[i] = qFromLittleEndian<qint16>(m_data.constData() + 2 * i);
+    return recording;
+}
+
+std::vector<qint16>
+SinkRecorder::heardOnce(const std::function<bool(const std::vector<qint16> &)> &holds,
+                        int timeoutMs)
+{
+    QDeadlineTimer deadline(timeoutMs);
+    std::vector<qint16> recording = heard();
+    while (!holds(recording) && !deadline.hasExpired() && isRunning()) {
+        m_parec.waitForReadyRead(50);
+        recording = heard();
+    }
     return recording;
 }
 

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QProcess>
 
+#include <functional>
 #include <vector>
 
 class PulseServer;
@@ -22,6 +23,10 @@ public:
     qint64 frames();
     // Everything received so far.
     std::vector<qint16> heard();
+    // Everything received once it satisfies holds, or once timeoutMs have
+    // passed: parec can fall seconds behind the sink on a starved machine.
+    std::vector<qint16> heardOnce(const std::function<bool(const std::vector<qint16> &)> &holds,
+                                  int timeoutMs = 10000);
     void stop();
     bool isRunning() const { return m_parec.state() == QProcess::Running; }
 
