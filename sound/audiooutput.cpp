@@ -1,13 +1,463 @@
 // SPDX-License-Identifier: MIT
-// The sound thread's start, its bounded end, and the waits only tests make.
+// Playback: play() and prepare(), the sound thread, and SDL loaded at run time.
 #include "audiooutput.h"
+
+#include "player.h"
+#include "soundtable.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <SDL.h>
+
+#include <condition_variable>
+#include <cstring>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <pthread.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
-// Long enough for any healthy sound service.
+using Clock = std::chrono::steady_clock;
+
+// What the desktop's volume mixer calls the program.
+constexpr auto AppName = "Vantory Orbital Laser";
+// Every sound of the program is 8-bit mono at this rate; a device opened
+// without a sound is opened so.
+constexpr int SoundRate = 22050;
+// 256 frames at 22.05 kHz are 11.6 ms: a new sound is heard within about one of them.
+constexpr int BufferMilliFrames = 256 * 1000 / SoundRate;
+// Silence queued after every sound: once it has played the device closes.
+constexpr int IdleCloseMilliseconds = 1000;
+// How often an open device is looked at while no request comes.
+constexpr auto WatchInterval = std::chrono::milliseconds(100);
+// A sound that could not start for this long (a stalled server) starts where
+// it would be by now, so that it still ends on time.
+constexpr auto LateStart = std::chrono::milliseconds(500);
+// Long enough for any healthy sound server; only tests wait so.
 constexpr auto TestWait = std::chrono::seconds(10);
+// Far above the largest sound; a bigger file is not one of ours.
+constexpr qint64 MaxFileBytes = qint64(64) * 1024 * 1024;
+const QString AlertTone = QStringLiteral(":/sounds/alert.wav");
+
+// Linking SDL would map it and the thirty libraries it pulls in before the
+// first frame, though nothing plays until the first sound: it is loaded by
+// the sound thread, and each member is the SDL function of its name.
+// clang-format off
+#define LASER_SDL_FUNCTIONS(X)                                                                     \
+    X(SDL_SetHint) X(SDL_InitSubSystem) X(SDL_Quit) X(SDL_GetCurrentAudioDriver)                   \
+    X(SDL_OpenAudioDevice) X(SDL_CloseAudioDevice) X(SDL_PauseAudioDevice)                         \
+    X(SDL_GetAudioDeviceStatus) X(SDL_LockAudioDevice) X(SDL_UnlockAudioDevice)                    \
+    X(SDL_QueueAudio) X(SDL_ClearQueuedAudio) X(SDL_GetQueuedAudioSize)                            \
+    X(SDL_RWFromConstMem) X(SDL_LoadWAV_RW) X(SDL_FreeWAV)
+// clang-format on
+
+struct Sdl {
+// The name is declared, so it cannot be in parentheses.
+// NOLINTNEXTLINE(bugprone-macro-parentheses)
+#define LASER_SDL_MEMBER(function) decltype(&::function) function = nullptr;
+    LASER_SDL_FUNCTIONS(LASER_SDL_MEMBER)
+#undef LASER_SDL_MEMBER
+};
+
+// Null when libSDL2 is missing or lacks a function: the program is then
+// silent. Thread-safe, as a thread left behind at exit may still be loading
+// when the next one starts; kept to the end of the process.
+const Sdl *loadSdl()
+{
+    static const Sdl *const loaded = []() -> const Sdl * {
+        void *library = ::dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+        static Sdl sdl;
+        bool found = library != nullptr;
+#define LASER_SDL_RESOLVE(function)                                                                \
+    found = found && (sdl.function = reinterpret_cast<decltype(sdl.function)>(                     \
+                          ::dlsym(library, #function))) != nullptr;
+        LASER_SDL_FUNCTIONS(LASER_SDL_RESOLVE)
+#undef LASER_SDL_RESOLVE
+        return found ? &sdl : nullptr;
+    }();
+    return loaded;
+}
+
+void ignoreAlsaError(const char *, int, const char *, int, const char *, ...) {}
+
+// alsa-lib prints several lines to standard error when no card exists, and
+// SDL 2.26 leaves its error handler alone: it is silenced once SDL's ALSA
+// driver has loaded it.
+void silenceAlsa()
+{
+    void *alsa = ::dlopen("libasound.so.2", RTLD_LAZY | RTLD_NOLOAD);
+    if (!alsa)
+        return;
+    using Handler = void (*)(const char *, int, const char *, int, const char *, ...);
+    if (auto set = reinterpret_cast<int (*)(Handler)>(::dlsym(alsa, "snd_lib_error_set_handler")))
+        set(ignoreAlsaError);
+    ::dlclose(alsa);
+}
+
+// The scratch folder is shared, so whatever sits at the path may be a FIFO or
+// a device: only a regular file is read, and the open never waits.
+QByteArray readRegularFile(const QString &path)
+{
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    struct stat info = {};
+    QFile file;
+    if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+        info.st_size <= MaxFileBytes && file.open(fd, QIODevice::ReadOnly, QFile::AutoCloseHandle))
+        return file.readAll();
+    if (fd >= 0)
+        ::close(fd);
+    return {};
+}
+
+// What the desktop's volume mixer shows while the sound plays.
+QByteArray mediaName(const QString &path)
+{
+    for (const SoundAsset &row : SoundAssets) {
+        if (path.endsWith(u'/' + QLatin1String(row.scratchName + 1)))
+            return row.title;
+    }
+    return QFileInfo(path).completeBaseName().toUtf8();
+}
+
+int frameBytes(const SDL_AudioSpec &spec)
+{
+    return SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;
+}
+
+// The device buffer in the sound's format: about BufferMilliFrames long.
+SDL_AudioSpec deviceSpec(int frequency, SDL_AudioFormat format, int channels)
+{
+    SDL_AudioSpec spec = {};
+    spec.freq = frequency;
+    spec.format = format;
+    spec.channels = Uint8(channels);
+    spec.samples = 1;
+    while (spec.samples * 1000 < BufferMilliFrames * frequency)
+        spec.samples *= 2;
+    return spec;
+}
 
 } // namespace
+
+class AudioOutput::Engine {
+public:
+    enum Request : unsigned { Prepare = 1, Open = 2, Close = 4, Shutdown = 8 };
+
+    // The thread's body; returns once a shutdown has been served.
+    void run();
+    quint64 request(unsigned requests, std::optional<QString> path = std::nullopt);
+    bool waitServed(quint64 ticket, std::chrono::milliseconds bound);
+    bool isOpen() const;
+    Format format() const;
+    quint64 framesDelivered() const;
+
+private:
+    struct Sound {
+        SDL_AudioSpec spec = {};
+        QByteArray samples;
+        QByteArray name;
+    };
+
+    void serve(unsigned flags, const std::optional<QString> &path, Clock::time_point requested);
+    void start(const QString &path, Clock::time_point requested);
+    std::optional<Sound> decode(const QByteArray &wav, QByteArray name) const;
+    bool ensureDevice(const Sound &sound);
+    bool initialise();
+    bool openDevice(const Sound &sound);
+    void replaceQueue(const char *samples, Uint32 bytes);
+    void closeDevice();
+    void quit();
+
+    // Shared between the interface thread and the sound thread.
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_served;
+    unsigned m_flags = 0;
+    std::optional<QString> m_path;
+    Clock::time_point m_requested;
+    quint64 m_posted = 0;
+    quint64 m_servedTicket = 0;
+    bool m_open = false;
+    Format m_format;
+
+    // The sound thread's own; what framesDelivered() reads it changes under m_deviceMutex.
+    mutable std::mutex m_deviceMutex;
+    const Sdl *m_sdl = nullptr;
+    SDL_AudioDeviceID m_device = 0;
+    SDL_AudioSpec m_spec = {};
+    quint64 m_queuedBytes = 0;
+    quint64 m_deliveredAtClose = 0;
+    QByteArray m_name;
+    bool m_initialised = false;
+    bool m_namesStreams = false;
+};
+
+void AudioOutput::Engine::run()
+{
+    pthread_setname_np(pthread_self(), "sound");
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        const auto due = [this] { return m_posted != m_servedTicket; };
+        if (m_device != 0)
+            m_wake.wait_for(lock, WatchInterval, due);
+        else
+            m_wake.wait(lock, due);
+        const unsigned flags = std::exchange(m_flags, 0);
+        const std::optional<QString> path = std::exchange(m_path, std::nullopt);
+        const Clock::time_point requested = m_requested;
+        const quint64 ticket = m_posted;
+        lock.unlock();
+        try {
+            serve(flags, path, requested);
+        } catch (...) {
+            // Even running out of memory here only means silence.
+        }
+        lock.lock();
+        m_servedTicket = ticket;
+        m_served.notify_all();
+        if (flags & Shutdown)
+            return;
+    }
+}
+
+quint64 AudioOutput::Engine::request(unsigned requests, std::optional<QString> path)
+{
+    quint64 ticket = 0;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_flags |= requests;
+        if (path) {
+            m_path = std::move(path);
+            m_requested = Clock::now();
+        } else if (requests & (Close | Shutdown)) {
+            m_path.reset();
+        }
+        ticket = ++m_posted;
+    }
+    m_wake.notify_one();
+    return ticket;
+}
+
+bool AudioOutput::Engine::waitServed(quint64 ticket, std::chrono::milliseconds bound)
+{
+    std::unique_lock lock(m_mutex);
+    return m_served.wait_for(lock, bound, [&] { return m_servedTicket >= ticket; });
+}
+
+bool AudioOutput::Engine::isOpen() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_open;
+}
+
+AudioOutput::Format AudioOutput::Engine::format() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_format;
+}
+
+quint64 AudioOutput::Engine::framesDelivered() const
+{
+    const std::lock_guard lock(m_deviceMutex);
+    const quint64 bytes =
+        m_device ? m_queuedBytes - m_sdl->SDL_GetQueuedAudioSize(m_device) : m_deliveredAtClose;
+    return frameBytes(m_spec) > 0 ? bytes / unsigned(frameBytes(m_spec)) : 0;
+}
+
+void AudioOutput::Engine::serve(unsigned flags, const std::optional<QString> &path,
+                                Clock::time_point requested)
+{
+    if (flags & (Close | Shutdown)) {
+        closeDevice();
+        quit();
+    }
+    if (flags & Shutdown)
+        return;
+    if (flags & Prepare)
+        initialise();
+    if ((flags & Open) && m_device == 0)
+        ensureDevice({deviceSpec(SoundRate, AUDIO_U8, 1), {}, AppName});
+    if (path) {
+        start(*path, requested);
+    } else if (m_device != 0) {
+        // Gone with its server or unplugged: the next sound starts SDL afresh.
+        const bool gone = m_sdl->SDL_GetAudioDeviceStatus(m_device) != SDL_AUDIO_PLAYING;
+        if (gone || m_sdl->SDL_GetQueuedAudioSize(m_device) == 0)
+            closeDevice();
+        if (gone)
+            quit();
+    }
+}
+
+void AudioOutput::Engine::start(const QString &path, Clock::time_point requested)
+{
+    if (!initialise())
+        return;
+    std::optional<Sound> sound = decode(readRegularFile(path), mediaName(path));
+    if (!sound) {
+        QFile alert(AlertTone);
+        sound = decode(alert.open(QIODevice::ReadOnly) ? alert.readAll() : QByteArray(), "Alert");
+    }
+    if (!sound || !ensureDevice(*sound))
+        return;
+    qsizetype skipped = 0;
+    if (const auto late = Clock::now() - requested; late > LateStart) {
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(late).count();
+        skipped = std::min(sound->samples.size(),
+                           qsizetype(ms * m_spec.freq / 1000) * frameBytes(m_spec));
+    }
+    replaceQueue(sound->samples.constData() + skipped, Uint32(sound->samples.size() - skipped));
+}
+
+std::optional<AudioOutput::Engine::Sound> AudioOutput::Engine::decode(const QByteArray &wav,
+                                                                      QByteArray name) const
+{
+    SDL_RWops *source = m_sdl->SDL_RWFromConstMem(wav.constData(), int(wav.size()));
+    Sound sound;
+    Uint8 *samples = nullptr;
+    Uint32 length = 0;
+    if (!source || !m_sdl->SDL_LoadWAV_RW(source, 1, &sound.spec, &samples, &length))
+        return std::nullopt;
+    const int frame = frameBytes(sound.spec);
+    if (frame > 0)
+        sound.samples = QByteArray(reinterpret_cast<const char *>(samples),
+                                   qsizetype(length - length % unsigned(frame)));
+    m_sdl->SDL_FreeWAV(samples);
+    if (frame <= 0 || sound.spec.freq <= 0)
+        return std::nullopt;
+    sound.spec = deviceSpec(sound.spec.freq, sound.spec.format, sound.spec.channels);
+    sound.name = std::move(name);
+    return sound;
+}
+
+bool AudioOutput::Engine::ensureDevice(const Sound &sound)
+{
+    if (m_device != 0 && m_sdl->SDL_GetAudioDeviceStatus(m_device) != SDL_AUDIO_PLAYING) {
+        closeDevice();
+        quit();
+    }
+    // PulseAudio and PipeWire read the sound's name when the device opens.
+    const SDL_AudioSpec &want = sound.spec;
+    if (m_device != 0 &&
+        (want.freq != m_spec.freq || want.format != m_spec.format ||
+         want.channels != m_spec.channels || (m_namesStreams && m_name != sound.name)))
+        closeDevice();
+    if (m_device != 0)
+        return true;
+    const bool fresh = !m_initialised;
+    if (initialise() && openDevice(sound))
+        return true;
+    if (fresh)
+        return false;
+    // A connection that outlived its sound server fails every open; a new one may not.
+    quit();
+    return initialise() && openDevice(sound);
+}
+
+bool AudioOutput::Engine::initialise()
+{
+    if (m_initialised)
+        return true;
+    m_sdl = loadSdl();
+    if (!m_sdl)
+        return false;
+    // The program handles its own signals.
+    m_sdl->SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    m_sdl->SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, AppName);
+    m_sdl->SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_ROLE, "game");
+    if (m_sdl->SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return false;
+    m_initialised = true;
+    const char *driver = m_sdl->SDL_GetCurrentAudioDriver();
+    m_namesStreams =
+        driver && (std::strcmp(driver, "pulseaudio") == 0 || std::strcmp(driver, "pipewire") == 0);
+    if (driver && std::strcmp(driver, "alsa") == 0)
+        silenceAlsa();
+    return true;
+}
+
+bool AudioOutput::Engine::openDevice(const Sound &sound)
+{
+    m_sdl->SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, sound.name.constData());
+    SDL_AudioSpec obtained = {};
+    // No changes allowed: SDL converts when the server wants another format.
+    const SDL_AudioDeviceID device =
+        m_sdl->SDL_OpenAudioDevice(nullptr, 0, &sound.spec, &obtained, 0);
+    if (device == 0)
+        return false;
+    {
+        const std::lock_guard lock(m_deviceMutex);
+        m_device = device;
+        m_spec = obtained;
+        m_queuedBytes = 0;
+    }
+    m_name = sound.name;
+    replaceQueue(nullptr, 0);
+    {
+        const std::lock_guard lock(m_mutex);
+        m_format = {obtained.freq, obtained.channels, obtained.format, obtained.samples};
+        m_open = true;
+    }
+    // A new device starts paused.
+    m_sdl->SDL_PauseAudioDevice(m_device, 0);
+    return true;
+}
+
+// The sound starts with the next buffer the device takes, followed by the
+// silence after which the device closes: a whole number of buffers, so that
+// every buffer the device takes comes from the queue.
+void AudioOutput::Engine::replaceQueue(const char *samples, Uint32 bytes)
+{
+    const Uint32 buffer = std::max<Uint32>(1, m_spec.size);
+    auto idle = Uint32(m_spec.freq * frameBytes(m_spec) * IdleCloseMilliseconds / 1000);
+    idle += (buffer - (bytes + idle) % buffer) % buffer;
+    const QByteArray silence(qsizetype(idle), char(m_spec.silence));
+    const auto queue = [this](const char *data, Uint32 length) {
+        if (length > 0 && m_sdl->SDL_QueueAudio(m_device, data, length) == 0)
+            m_queuedBytes += length;
+    };
+    const std::lock_guard lock(m_deviceMutex);
+    m_sdl->SDL_LockAudioDevice(m_device);
+    m_queuedBytes -= m_sdl->SDL_GetQueuedAudioSize(m_device);
+    m_sdl->SDL_ClearQueuedAudio(m_device);
+    // Only the start is queued while the device waits; the rest is long queued when it is due.
+    const Uint32 head = std::min(bytes, 16 * buffer);
+    queue(samples, head);
+    m_sdl->SDL_UnlockAudioDevice(m_device);
+    queue(samples + head, bytes - head);
+    queue(silence.constData(), idle);
+}
+
+void AudioOutput::Engine::closeDevice()
+{
+    if (m_device == 0)
+        return;
+    SDL_AudioDeviceID device = 0;
+    {
+        const std::lock_guard lock(m_deviceMutex);
+        // Paused, the device takes nothing more from the queue: the count is final.
+        m_sdl->SDL_PauseAudioDevice(m_device, 1);
+        m_deliveredAtClose = m_queuedBytes - m_sdl->SDL_GetQueuedAudioSize(m_device);
+        device = std::exchange(m_device, 0);
+    }
+    m_sdl->SDL_CloseAudioDevice(device);
+    const std::lock_guard lock(m_mutex);
+    m_open = false;
+}
+
+void AudioOutput::Engine::quit()
+{
+    if (m_initialised)
+        m_sdl->SDL_Quit();
+    m_initialised = false;
+}
 
 AudioOutput &AudioOutput::instance()
 {
@@ -20,11 +470,11 @@ AudioOutput::~AudioOutput()
     shutdown();
 }
 
-AudioWorker *AudioOutput::worker()
+AudioOutput::Engine *AudioOutput::engine()
 {
     if (m_abandoned) {
         // SDL is the left-behind thread's until it has finished.
-        if (!m_worker->waitServed(m_shutdownTicket, std::chrono::milliseconds(0)))
+        if (!m_engine->waitServed(m_shutdownTicket, std::chrono::milliseconds(0)))
             return nullptr;
         m_abandoned = false;
     }
@@ -36,30 +486,30 @@ AudioWorker *AudioOutput::worker()
             qputenv("PULSE_PROP_application.icon_name", "io.github.vantory.laser");
         if (!qEnvironmentVariableIsSet("PULSE_PROP_media.role"))
             qputenv("PULSE_PROP_media.role", "game");
-        m_worker = std::make_shared<AudioWorker>();
-        m_thread = std::thread([worker = m_worker] { worker->run(); });
+        m_engine = std::make_shared<Engine>();
+        m_thread = std::thread([engine = m_engine] { engine->run(); });
     }
-    return m_worker.get();
+    return m_engine.get();
 }
 
 void AudioOutput::prepare()
 {
-    if (AudioWorker *thread = worker())
-        thread->request(AudioWorker::Prepare);
+    if (Engine *thread = engine())
+        thread->request(Engine::Prepare);
 }
 
 void AudioOutput::playFile(const QString &path)
 {
-    if (AudioWorker *thread = worker())
-        thread->requestPlay(path);
+    if (Engine *thread = engine())
+        thread->request(0, path);
 }
 
 bool AudioOutput::shutdown(std::chrono::milliseconds wait)
 {
     if (!m_thread.joinable())
         return !m_abandoned;
-    m_shutdownTicket = m_worker->request(AudioWorker::Shutdown);
-    if (m_worker->waitServed(m_shutdownTicket, wait)) {
+    m_shutdownTicket = m_engine->request(Engine::Shutdown);
+    if (m_engine->waitServed(m_shutdownTicket, wait)) {
         m_thread.join();
         return true;
     }
@@ -70,18 +520,66 @@ bool AudioOutput::shutdown(std::chrono::milliseconds wait)
 
 bool AudioOutput::ensureOpen()
 {
-    AudioWorker *thread = worker();
-    return thread && thread->waitServed(thread->request(AudioWorker::Open), TestWait) &&
-           thread->deviceOpen();
+    Engine *thread = engine();
+    return thread && thread->waitServed(thread->request(Engine::Open), TestWait) &&
+           thread->isOpen();
 }
 
 void AudioOutput::close()
 {
     if (m_thread.joinable())
-        m_worker->waitServed(m_worker->request(AudioWorker::Close), TestWait);
+        m_engine->waitServed(m_engine->request(Engine::Close), TestWait);
 }
 
 bool AudioOutput::isOpen() const
 {
-    return m_worker && m_worker->deviceOpen();
+    return m_engine && m_engine->isOpen();
 }
+
+quint64 AudioOutput::framesDelivered() const
+{
+    return m_engine ? m_engine->framesDelivered() : 0;
+}
+
+AudioOutput::Format AudioOutput::format() const
+{
+    return m_engine ? m_engine->format() : Format();
+}
+
+namespace sound {
+
+namespace {
+
+std::function<void(const QString &)> &playWatcher()
+{
+    static std::function<void(const QString &)> watcher;
+    return watcher;
+}
+
+} // namespace
+
+// Called straight from handlers: even running out of memory here only means silence.
+void play(const QString &path)
+{
+    if (const auto &watcher = playWatcher())
+        watcher(path);
+    try {
+        AudioOutput::instance().playFile(path);
+    } catch (...) {
+    }
+}
+
+void prepare()
+{
+    try {
+        AudioOutput::instance().prepare();
+    } catch (...) {
+    }
+}
+
+void setPlayWatcher(std::function<void(const QString &path)> watcher)
+{
+    playWatcher() = std::move(watcher);
+}
+
+} // namespace sound

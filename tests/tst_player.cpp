@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
-#include "alerttone.h"
 #include "assetstore.h"
 #include "audiooutput.h"
 #include "levelwav.h"
 #include "player.h"
 #include "scratchfiles.h"
+#include "soundconstants.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -293,12 +293,12 @@ void tst_Player::unplayableGivesAlertTone()
         --end;
     const int rate = AudioOutput::instance().format().frequency;
     const double ms = 1000.0 * double(end - start) / rate;
-    QVERIFY2(qAbs(ms - sound::AlertToneMilliseconds) < 5, qPrintable(QString::number(ms)));
+    QVERIFY2(qAbs(ms - kAlertMilliseconds) < 5, qPrintable(QString::number(ms)));
     int crossings = 0;
     for (qint64 i = start + 1; i < end; ++i)
         crossings += (rec.frames[size_t(i - 1)] < 0) != (rec.frames[size_t(i)] < 0);
     const double hz = crossings / 2.0 / (ms / 1000.0);
-    QVERIFY2(qAbs(hz - sound::AlertToneFrequency) < sound::AlertToneFrequency * 0.05,
+    QVERIFY2(qAbs(hz - kAlertFrequency) < kAlertFrequency * 0.05,
              qPrintable(QString::number(hz)));
 }
 

@@ -108,6 +108,7 @@ const QList<AssetComparison::Asset> &AssetComparison::assets()
             {QStringLiteral("countdown.wav"), Rule::Bytes},
             {QStringLiteral("boom.wav"), Rule::Bytes},
             {QStringLiteral("jungle.wav"), Rule::Bytes},
+            {QStringLiteral("alert.wav"), Rule::Bytes},
             {QStringLiteral("background.bmp"), Rule::PaintedBitmap},
             {QStringLiteral("background-1x.ppm"), Rule::PaintedPixels},
             {QStringLiteral("laser.ico"), Rule::IconOfPictures},

@@ -13,12 +13,15 @@
 #include <QBuffer>
 #include <QFile>
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
 
 // The sounds peak this many steps from the 128 midpoint: loud, never clipped.
 constexpr double kPeakLevel = 121.0;
+// The alert tone is a quiet reminder, not an effect.
+constexpr double kAlertLevel = 47.0;
 
 } // namespace
 
@@ -45,6 +48,11 @@ bool AssetWriter::writeSounds()
     ok = write(QStringLiteral("jungle.wav"),
                encode(quantise(sounds::jungle(), kPeakLevel), {469, 0})) &&
          ok;
+    // Undithered: the tone is pure, and the program played these levels when it made them itself.
+    std::vector<std::uint8_t> alert;
+    for (const double value : sounds::alert())
+        alert.push_back(std::uint8_t(128 + std::lround(kAlertLevel * value)));
+    ok = write(QStringLiteral("alert.wav"), encode(alert, {0, 0})) && ok;
     return ok;
 }
 

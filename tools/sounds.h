@@ -3,13 +3,14 @@
 
 #include <vector>
 
-// The sound effects of the sound table (assets/CMakeLists.txt), synthesised as
-// floating-point signals of exactly the sample counts they have always had.
-// The alert tone is not one of them: the program makes it (sound/alerttone.cpp).
+// The program's sounds, synthesised as floating-point signals: the effects of
+// the sound table (assets/CMakeLists.txt), with exactly the sample counts they
+// have always had, and the alert tone played when a file cannot be.
 namespace sounds {
 
 std::vector<double> countdown();
 std::vector<double> boom();
 std::vector<double> jungle();
+std::vector<double> alert();
 
 } // namespace sounds

@@ -1,51 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "wavfile.h"
 
-#include "littleendian.h"
 #include "random.h"
-#include "soundconstants.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-void appendTag(QByteArray &out, const char *tag)
-{
-    out.append(tag, 4);
-}
-
-} // namespace
-
 namespace wavfile {
-
-QByteArray encode(const std::vector<std::uint8_t> &samples, const Layout &layout)
-{
-    const auto count = static_cast<std::uint32_t>(samples.size());
-    const std::uint32_t pad = count % 2;
-    const auto rate = static_cast<std::uint32_t>(kSampleRate);
-    QByteArray out;
-    appendTag(out, "RIFF");
-    appendU32(out, 4 + (8 + 18) + (8 + 4) + (8 + count + pad));
-    appendTag(out, "WAVE");
-    appendTag(out, "fmt ");
-    appendU32(out, 18);
-    appendU16(out, 1);
-    appendU16(out, 1);
-    appendU32(out, rate);
-    appendU32(out, rate);
-    appendU16(out, 1);
-    appendU16(out, 8);
-    appendU16(out, layout.extraFormatBytes);
-    appendTag(out, "fact");
-    appendU32(out, 4);
-    appendU32(out, count);
-    appendTag(out, "data");
-    appendU32(out, count);
-    out.append(reinterpret_cast<const char *>(samples.data()), static_cast<qsizetype>(count));
-    out.append(static_cast<qsizetype>(pad) + static_cast<qsizetype>(layout.trailingZeros), '\0');
-    return out;
-}
 
 std::vector<std::uint8_t> quantise(const std::vector<double> &signal, double peakLevel)
 {
