@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "waitclock.h"
 
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
 #include <QTime>
+#include <QTimer>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <thread>
 
 float SystemClock::secondsSinceMidnight()
@@ -17,9 +22,19 @@ double SystemClock::monotonicSeconds()
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-void SystemClock::sleepOneMillisecond()
+void SystemClock::idle(double seconds)
 {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const auto ms = std::max(1, int(std::ceil(seconds * 1000)));
+    if (!QCoreApplication::instance() || !QAbstractEventDispatcher::instance()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+        return;
+    }
+    // The timer only ends the sleep; any event that comes first ends it too.
+    QTimer wake;
+    wake.setSingleShot(true);
+    wake.setTimerType(Qt::PreciseTimer);
+    wake.start(ms);
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 namespace {
@@ -35,11 +50,14 @@ public:
     {
     }
 
-    // One pass; false once the monotonic bound has run out.
-    bool round()
+    // One pass, then an idle until the time of day may read target; false
+    // once the monotonic bound has run out.
+    bool round(float target)
     {
         m_pass();
-        m_clock.sleepOneMillisecond();
+        const double due = std::min(double(target - m_clock.secondsSinceMidnight()),
+                                    m_end - m_clock.monotonicSeconds());
+        m_clock.idle(std::clamp(due, 0.001, MaxIdleSeconds));
         return m_clock.monotonicSeconds() < m_end;
     }
 
@@ -60,12 +78,12 @@ void pollWait(float seconds, WaitClock &clock, const std::function<void()> &pass
     if (deadline >= SecondsPerDay) {
         deadline = deadline - SecondsPerDay;
         do {
-            if (!poller.round())
+            if (!poller.round(SecondsPerDay))
                 return;
         } while (clock.secondsSinceMidnight() >= MidnightTest);
     }
     do {
-        if (!poller.round())
+        if (!poller.round(deadline))
             return;
     } while (clock.secondsSinceMidnight() < deadline);
 }
