@@ -33,14 +33,15 @@ bool PulseServer::start()
     // -n: no default script, only the two modules; as root it warns and runs.
     // The sink takes the program's own format, so that what it plays is
     // recorded sample for sample, unresampled.
-    const QStringList arguments = {QStringLiteral("-n"),
-                                   QStringLiteral("--daemonize=no"),
-                                   QStringLiteral("--exit-idle-time=-1"),
-                                   QStringLiteral("--disable-shm"),
-                                   QStringLiteral("-L"),
-                                   QStringLiteral("module-null-sink sink_name=test format=u8 rate=22050 channels=1"),
-                                   QStringLiteral("-L"),
-                                   QStringLiteral("module-native-protocol-unix")};
+    const QStringList arguments = {
+        QStringLiteral("-n"),
+        QStringLiteral("--daemonize=no"),
+        QStringLiteral("--exit-idle-time=-1"),
+        QStringLiteral("--disable-shm"),
+        QStringLiteral("-L"),
+        QStringLiteral("module-null-sink sink_name=test format=u8 rate=22050 channels=1"),
+        QStringLiteral("-L"),
+        QStringLiteral("module-native-protocol-unix")};
     return m_service.start(QStringLiteral("pulseaudio"), arguments, clientEnvironment(),
                            [this] { return pactl({QStringLiteral("info")}).has_value(); });
 }

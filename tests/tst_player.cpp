@@ -298,8 +298,7 @@ void tst_Player::unplayableGivesAlertTone()
     for (qint64 i = start + 1; i < end; ++i)
         crossings += (rec.frames[size_t(i - 1)] < 0) != (rec.frames[size_t(i)] < 0);
     const double hz = crossings / 2.0 / (ms / 1000.0);
-    QVERIFY2(qAbs(hz - kAlertFrequency) < kAlertFrequency * 0.05,
-             qPrintable(QString::number(hz)));
+    QVERIFY2(qAbs(hz - kAlertFrequency) < kAlertFrequency * 0.05, qPrintable(QString::number(hz)));
 }
 
 // The jungle sound as the result window plays it: written to its scratch file
@@ -347,7 +346,8 @@ void tst_Player::idleDeviceClosesAndOpensAgain()
     while (output.isOpen() && clock.elapsed() < ClosesWithin)
         QTest::qWait(10);
     const qint64 closedAfter = clock.elapsed();
-    QVERIFY2(closedAfter > 900 && closedAfter < ClosesWithin, qPrintable(QString::number(closedAfter)));
+    QVERIFY2(closedAfter > 900 && closedAfter < ClosesWithin,
+             qPrintable(QString::number(closedAfter)));
     const Recording idle = readRecording();
     qint64 last = qint64(idle.frames.size()) - 1;
     while (last >= 0 && !loud(idle.frames[size_t(last)]))

@@ -86,7 +86,7 @@ void X11Windows::requestClose(xcb_window_t window) const
 void X11Windows::click(xcb_window_t window, int x, int y) const
 {
     const QPoint at = geometry(window).topLeft() + QPoint(x, y);
-    runTool(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(at.x()),
-                                        QString::number(at.y()), QStringLiteral("click"),
-                                        QStringLiteral("1")});
+    runTool(QStringLiteral("xdotool"),
+            {QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
+             QStringLiteral("click"), QStringLiteral("1")});
 }
