@@ -3,6 +3,7 @@
 
 #include "wavfile.h"
 
+#include <QFile>
 #include <QList>
 #include <QPair>
 
@@ -15,4 +16,14 @@ inline QByteArray levelWav(const QList<QPair<quint8, int>> &parts)
     for (const auto &[level, frames] : parts)
         samples.insert(samples.end(), size_t(frames), level);
     return wavfile::encode(samples, {});
+}
+
+// Writes such a file at path and returns the path; a test cannot go on without it.
+inline QString writeLevelWav(const QString &path, const QList<QPair<quint8, int>> &parts)
+{
+    const QByteArray wav = levelWav(parts);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(wav) != wav.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
 }

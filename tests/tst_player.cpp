@@ -148,12 +148,7 @@ tst_Player::Recording tst_Player::readRecording()
 
 QString tst_Player::writeWav(const QString &name, quint8 level, int frames)
 {
-    const QByteArray wav = levelWav({{level, frames}});
-    QString path = m_dir.filePath(name);
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly))
-        file.write(wav);
-    return path;
+    return writeLevelWav(m_dir.filePath(name), {{level, frames}});
 }
 
 qint64 tst_Player::find(const Recording &recording, qint64 from, bool (*match)(qint16))

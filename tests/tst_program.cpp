@@ -41,7 +41,6 @@ private:
     void verifyHeard(const QString &recording);
     void typeDelay(xcb_window_t console, const QString &delay);
     xcb_window_t startAndFire(const QString &temp, const QString &recording, const QString &delay);
-    void click(xcb_window_t window, int x, int y);
     QImage grab(xcb_window_t window) const;
     void save(const QImage &image, const QString &name) const;
 
@@ -152,18 +151,9 @@ void tst_Program::xdotool(const QStringList &arguments)
     runTool(QStringLiteral("xdotool"), arguments);
 }
 
-// A real pointer click through the X server's test extension; the keyboard
-// then follows the pointer into that window.
-void tst_Program::click(xcb_window_t window, int x, int y)
-{
-    const QPoint at = m_x11->geometry(window).topLeft() + QPoint(x, y);
-    xdotool(
-        {"mousemove", "--sync", QString::number(at.x()), QString::number(at.y()), "click", "1"});
-}
-
 void tst_Program::typeDelay(xcb_window_t console, const QString &delay)
 {
-    click(console, 16 + 12, 208 + 12);
+    m_x11->click(console, 16 + 12, 208 + 12);
     xdotool({"key", "ctrl+a"});
     xdotool({"type", delay});
 }
@@ -178,7 +168,7 @@ xcb_window_t tst_Program::startAndFire(const QString &temp, const QString &recor
     if (console) {
         typeDelay(console, delay);
         QTest::qWait(200);
-        click(console, 336 + 40, 208 + 12);
+        m_x11->click(console, 336 + 40, 208 + 12);
     }
     return console;
 }
@@ -252,15 +242,15 @@ void tst_Program::oneFiringFromEndToEnd()
     QVERIFY(QFileInfo::exists(temp.filePath("boomaudiojungle.wav")));
     QTest::qWait(300);
 
-    click(console, 16 + 30, 120 + 16);
-    click(console, 288 + 10, 40 + 10);
+    m_x11->click(console, 16 + 30, 120 + 16);
+    m_x11->click(console, 288 + 10, 40 + 10);
     xdotool({"key", "--delay", "30", "Home", "Right", "Right", "Right", "Right", "Right", "Right"});
     typeDelay(console, "2");
     QTest::qWait(300);
     save(grab(console), "before-fire.png");
 
     QElapsedTimer sinceFire;
-    click(console, 336 + 40, 208 + 12);
+    m_x11->click(console, 336 + 40, 208 + 12);
     sinceFire.start();
     const xcb_window_t result = m_x11->waitFor(QStringLiteral("KABOOM!"), 8000);
     const qint64 resultAt = sinceFire.elapsed();

@@ -30,7 +30,6 @@ private slots:
 
 private:
     xcb_window_t startProgram(const QString &temp, const QString &delay);
-    void click(xcb_window_t window, int x, int y);
     qint64 fire(xcb_window_t console);
     qint64 endAfter(const std::function<void()> &request);
 
@@ -91,26 +90,18 @@ xcb_window_t tst_ProgramSound::startProgram(const QString &temp, const QString &
     const xcb_window_t console = m_x11->waitFor(ConsoleTitle, 15000);
     if (!console)
         return 0;
-    click(console, 16 + 12, 208 + 12);
+    m_x11->click(console, 16 + 12, 208 + 12);
     runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("ctrl+a")});
     runTool(QStringLiteral("xdotool"), {QStringLiteral("type"), delay});
     QTest::qWait(300);
     return console;
 }
 
-void tst_ProgramSound::click(xcb_window_t window, int x, int y)
-{
-    const QPoint at = m_x11->geometry(window).topLeft() + QPoint(x, y);
-    runTool(QStringLiteral("xdotool"),
-            {QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(at.x()),
-             QString::number(at.y()), QStringLiteral("click"), QStringLiteral("1")});
-}
-
 // Clicks FIRE! and returns the frames recorded by then.
 qint64 tst_ProgramSound::fire(xcb_window_t console)
 {
     const qint64 recorded = m_recorder.frames();
-    click(console, 336 + 40, 208 + 12);
+    m_x11->click(console, 336 + 40, 208 + 12);
     return recorded;
 }
 
@@ -222,9 +213,9 @@ void tst_ProgramSound::stalledDuringCountdown()
     const qint64 resultAt = sinceFire.elapsed();
     QVERIFY2(resultAt > 2700 && resultAt < 3600, qPrintable(QString::number(resultAt)));
 
-    click(result, 300, 100);
+    m_x11->click(result, 300, 100);
     QElapsedTimer sinceOk;
-    click(result, 152 + 40, 176 + 12);
+    m_x11->click(result, 152 + 40, 176 + 12);
     sinceOk.start();
     QVERIFY2(waitUntil([this] { return !m_x11->find(ResultTitle); }, 3000),
              "the result window did not answer its OK button");

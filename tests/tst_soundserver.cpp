@@ -133,12 +133,7 @@ void tst_SoundServer::cleanupTestCase()
 
 QString tst_SoundServer::writeWav(const QString &name, const QList<QPair<quint8, int>> &parts)
 {
-    const QByteArray wav = levelWav(parts);
-    QString path = m_dir.filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(wav) != wav.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
+    return writeLevelWav(m_dir.filePath(name), parts);
 }
 
 void tst_SoundServer::reach(Moment moment)
