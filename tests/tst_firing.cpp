@@ -171,8 +171,12 @@ void tst_Firing::countdown()
     QCOMPARE(inWait.action, action);
 
     // The wait lasts its two seconds; how much later the handler gets back
-    // depends on how busy the machine is, so only lateness is bounded.
-    QVERIFY2(handlerReturned >= 1990 && handlerReturned < 2000 + MaxLateness,
+    // depends on how busy the machine is, so only lateness is bounded. It
+    // reads the time of day in single precision, in 1/128 s steps after
+    // 18:12, and a virtual machine's time of day can move a few milliseconds
+    // against the monotonic clock (13 ms early seen): a wait that ended a
+    // pass early would still be far below.
+    QVERIFY2(handlerReturned >= 1970 && handlerReturned < 2000 + MaxLateness,
              qPrintable(QString::number(handlerReturned)));
     QVERIFY(afterWait.window);
     if (d >= 2) {
