@@ -5,6 +5,7 @@
 #include "failure.h"
 
 #include <QFile>
+#include <QResource>
 
 #include <algorithm>
 #include <cerrno>
@@ -14,7 +15,15 @@ namespace assets {
 
 QByteArray lookup(const QString &type, int id)
 {
-    QFile file(QStringLiteral(":/%1/%2").arg(type).arg(id));
+    const QString name = QStringLiteral(":/%1/%2").arg(type).arg(id);
+    // Stored as they are, the bytes are used where the program holds them:
+    // the sounds written at every start are not copied first.
+    const QResource resource(name);
+    if (resource.isValid() && resource.compressionAlgorithm() == QResource::NoCompression &&
+        resource.data())
+        return QByteArray::fromRawData(reinterpret_cast<const char *>(resource.data()),
+                                       qsizetype(resource.size()));
+    QFile file(name);
     if (!file.open(QIODevice::ReadOnly))
         throw fileFailure(ENOENT, file.fileName());
     return file.readAll();
