@@ -3,14 +3,38 @@
 
 #include "imagefile.h"
 
+#include <QGuiApplication>
 #include <QPaintDevice>
 #include <QPainter>
 
 #include <utility>
 
+namespace {
+
+// Raster pixmaps, which every platform the program runs on has, may be made
+// on any thread; the icon is only read on the interface thread once done.
+QIcon decode(const QStringList &files)
+{
+    QIcon icon;
+    for (const QString &file : files) {
+        // Qt picks the deepest of an ICO file's pictures of each size.
+        if (file.endsWith(QLatin1String(".ico")))
+            icon.addFile(file);
+        else
+            icon.addPixmap(QPixmap::fromImage(readImage(file)));
+    }
+    return icon;
+}
+
+} // namespace
+
 LazyIcon::LazyIcon(QStringList files, QList<QSize> sizes)
     : m_files(std::move(files))
     , m_sizes(std::move(sizes))
+    , m_decoded(std::async(QGuiApplication::platformName() == QLatin1String("xcb")
+                               ? std::launch::async
+                               : std::launch::deferred,
+                           decode, m_files))
 {
 }
 
@@ -21,16 +45,7 @@ QIcon LazyIcon::make(const QStringList &files, const QList<QSize> &sizes)
 
 const QIcon &LazyIcon::decoded()
 {
-    if (m_decoded.isNull()) {
-        for (const QString &file : std::as_const(m_files)) {
-            // Qt picks the deepest of an ICO file's pictures of each size.
-            if (file.endsWith(QLatin1String(".ico")))
-                m_decoded.addFile(file);
-            else
-                m_decoded.addPixmap(QPixmap::fromImage(readImage(file)));
-        }
-    }
-    return m_decoded;
+    return m_decoded.get();
 }
 
 // As Qt's own engines paint: the picture for the device's pixels, drawn into rect.
