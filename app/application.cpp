@@ -12,7 +12,6 @@
 #include "signalclose.h"
 
 #include <QApplication>
-#include <QTimer>
 
 #include <fontconfig/fontconfig.h>
 
@@ -22,16 +21,26 @@
 
 namespace {
 
-// Loads the sound library once the first frame is out: the loader's lock and
-// the processor stay free while it is painted, and the first FIRE! still
-// finds SDL ready.
-class SoundAfterFirstFrame : public QObject {
+// Loads the sound library when the user first touches the program, which
+// comes before any FIRE! from the keyboard or the mouse: the first frame and
+// a console left unused never pay for SDL and the thirty libraries it maps,
+// and the first FIRE! finds it ready. A key that fires at once, or a FIRE!
+// from an assistive tool, starts its sound once the library has loaded.
+class SoundOnFirstInput : public QObject {
 protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
+    bool eventFilter(QObject *, QEvent *event) override
     {
-        if (event->type() == QEvent::Paint && watched->isWidgetType()) {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonPress:
+        case QEvent::Wheel:
+        case QEvent::TouchBegin:
             qApp->removeEventFilter(this);
-            QTimer::singleShot(0, this, &sound::prepare);
+            sound::prepare();
+            break;
+        default:
+            break;
         }
         return false;
     }
@@ -66,7 +75,7 @@ int runApplication(int argc, char *argv[])
 
     const ExitCleanup cleanup;
     Launcher launcher;
-    SoundAfterFirstFrame soundLoader;
+    SoundOnFirstInput soundLoader;
     app->installEventFilter(&soundLoader);
     launcher.show();
     return app->exec();

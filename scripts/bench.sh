@@ -20,7 +20,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" "$bench/bench_startup" | t
 # Instruction counts do not move with the machine's load, unlike milliseconds.
 # Counted in every thread together up to the moment the probe reports the
 # first frame (callgrind's first dump): the thread that starts fontconfig and
-# has ended by then counts, the sound thread, started after that frame, and
+# has ended by then counts, the sound thread, started at the first input, and
 # the ending do not.
 instructions() {
     local dir
