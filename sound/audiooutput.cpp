@@ -10,20 +10,15 @@
 
 #include <SDL.h>
 
-#include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <functional>
-#include <mutex>
-#include <optional>
 #include <pthread.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // What the desktop's volume mixer calls the program.
 constexpr auto AppName = "Vantory Orbital Laser";
@@ -39,11 +34,8 @@ constexpr auto WatchInterval = std::chrono::milliseconds(100);
 // A sound that could not start for this long (a stalled server) starts where
 // it would be by now, so that it still ends on time.
 constexpr auto LateStart = std::chrono::milliseconds(500);
-// Long enough for any healthy sound server; only tests wait so.
-constexpr auto TestWait = std::chrono::seconds(10);
 // Far above the largest sound; a bigger file is not one of ours.
 constexpr qint64 MaxFileBytes = qint64(64) * 1024 * 1024;
-const QString AlertTone = QStringLiteral(":/sounds/alert.wav");
 
 // Linking SDL would map it and the thirty libraries it pulls in before the
 // first frame, though nothing plays until the first sound: it is loaded by
@@ -64,6 +56,8 @@ struct Sdl {
     LASER_SDL_FUNCTIONS(LASER_SDL_MEMBER)
 #undef LASER_SDL_MEMBER
 };
+
+namespace {
 
 // Null when libSDL2 is missing or lacks a function: the program is then
 // silent. Thread-safe, as a thread left behind at exit may still be loading
@@ -146,60 +140,86 @@ SDL_AudioSpec deviceSpec(int frequency, SDL_AudioFormat format, int channels)
 
 } // namespace
 
-class AudioOutput::Engine {
-public:
-    enum Request : unsigned { Prepare = 1, Open = 2, Close = 4, Shutdown = 8 };
+AudioOutput &AudioOutput::instance()
+{
+    static AudioOutput *const output = [] {
+        std::atexit([] { instance().close(ExitWait); });
+        return new AudioOutput;
+    }();
+    return *output;
+}
 
-    // The thread's body; returns once a shutdown has been served.
-    void run();
-    quint64 request(unsigned requests, std::optional<QString> path = std::nullopt);
-    bool waitServed(quint64 ticket, std::chrono::milliseconds bound);
-    bool isOpen() const;
-    Format format() const;
-    quint64 framesDelivered() const;
+void AudioOutput::prepare()
+{
+    post(Prepare, std::nullopt, {});
+}
 
-private:
-    struct Sound {
-        SDL_AudioSpec spec = {};
-        QByteArray samples;
-        QByteArray name;
-    };
+void AudioOutput::playFile(const QString &path)
+{
+    post(0, path, {});
+}
 
-    void serve(unsigned flags, const std::optional<QString> &path, Clock::time_point requested);
-    void start(const QString &path, Clock::time_point requested);
-    std::optional<Sound> decode(const QByteArray &wav, QByteArray name) const;
-    bool ensureDevice(const Sound &sound);
-    bool initialise();
-    bool openDevice(const Sound &sound);
-    void replaceQueue(const char *samples, Uint32 bytes);
-    void closeDevice();
-    void quit();
+bool AudioOutput::close(std::chrono::milliseconds wait)
+{
+    return post(Close, std::nullopt, wait);
+}
 
-    // Shared between the interface thread and the sound thread.
-    mutable std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::condition_variable m_served;
-    unsigned m_flags = 0;
-    std::optional<QString> m_path;
-    Clock::time_point m_requested;
-    quint64 m_posted = 0;
-    quint64 m_servedTicket = 0;
-    bool m_open = false;
-    Format m_format;
+bool AudioOutput::ensureOpen()
+{
+    return post(Open, std::nullopt, TestWait) && isOpen();
+}
 
-    // The sound thread's own; what framesDelivered() reads it changes under m_deviceMutex.
-    mutable std::mutex m_deviceMutex;
-    const Sdl *m_sdl = nullptr;
-    SDL_AudioDeviceID m_device = 0;
-    SDL_AudioSpec m_spec = {};
-    quint64 m_queuedBytes = 0;
-    quint64 m_deliveredAtClose = 0;
-    QByteArray m_name;
-    bool m_initialised = false;
-    bool m_namesStreams = false;
-};
+bool AudioOutput::isOpen() const
+{
+    const std::lock_guard lock(m_deviceMutex);
+    return m_device != 0;
+}
 
-void AudioOutput::Engine::run()
+quint64 AudioOutput::framesDelivered() const
+{
+    const std::lock_guard lock(m_deviceMutex);
+    const quint64 bytes =
+        m_device ? m_queuedBytes - m_sdl->SDL_GetQueuedAudioSize(m_device) : m_deliveredAtClose;
+    return frameBytes(m_spec) > 0 ? bytes / unsigned(frameBytes(m_spec)) : 0;
+}
+
+AudioOutput::Format AudioOutput::format() const
+{
+    const std::lock_guard lock(m_deviceMutex);
+    return {m_spec.freq, m_spec.channels, m_spec.format, m_spec.samples};
+}
+
+// Leaves the request for the sound thread and waits at most `wait` for it to
+// be served. The thread starts with the first request other than a close.
+bool AudioOutput::post(unsigned requests, std::optional<QString> path,
+                       std::chrono::milliseconds wait)
+{
+    std::unique_lock lock(m_mutex);
+    if (!m_started && requests == Close)
+        return true;
+    if (!m_started) {
+        // SDL 2.26 gives PulseAudio the program's name but not its icon, and
+        // the stream's role only to PipeWire; PulseAudio (and PipeWire's
+        // server for it) takes both from here.
+        if (!qEnvironmentVariableIsSet("PULSE_PROP_application.icon_name"))
+            qputenv("PULSE_PROP_application.icon_name", "io.github.vantory.laser");
+        if (!qEnvironmentVariableIsSet("PULSE_PROP_media.role"))
+            qputenv("PULSE_PROP_media.role", "game");
+        std::thread([this] { run(); }).detach();
+        m_started = true;
+    }
+    m_requests |= requests;
+    if (path)
+        m_requested = Clock::now();
+    if (path || requests == Close)
+        m_path = std::move(path);
+    const quint64 ticket = ++m_posted;
+    m_wake.notify_one();
+    return wait.count() > 0 &&
+           m_served.wait_for(lock, wait, [&] { return m_servedTicket >= ticket; });
+}
+
+void AudioOutput::run()
 {
     pthread_setname_np(pthread_self(), "sound");
     std::unique_lock lock(m_mutex);
@@ -209,100 +229,48 @@ void AudioOutput::Engine::run()
             m_wake.wait_for(lock, WatchInterval, due);
         else
             m_wake.wait(lock, due);
-        const unsigned flags = std::exchange(m_flags, 0);
+        const unsigned requests = std::exchange(m_requests, 0);
         const std::optional<QString> path = std::exchange(m_path, std::nullopt);
         const Clock::time_point requested = m_requested;
         const quint64 ticket = m_posted;
         lock.unlock();
         try {
-            serve(flags, path, requested);
+            serve(requests, path, requested);
         } catch (...) {
             // Even running out of memory here only means silence.
         }
         lock.lock();
         m_servedTicket = ticket;
         m_served.notify_all();
-        if (flags & Shutdown)
-            return;
     }
 }
 
-quint64 AudioOutput::Engine::request(unsigned requests, std::optional<QString> path)
+void AudioOutput::serve(unsigned requests, const std::optional<QString> &path,
+                        Clock::time_point requested)
 {
-    quint64 ticket = 0;
-    {
-        const std::lock_guard lock(m_mutex);
-        m_flags |= requests;
-        if (path) {
-            m_path = std::move(path);
-            m_requested = Clock::now();
-        } else if (requests & (Close | Shutdown)) {
-            m_path.reset();
-        }
-        ticket = ++m_posted;
-    }
-    m_wake.notify_one();
-    return ticket;
-}
-
-bool AudioOutput::Engine::waitServed(quint64 ticket, std::chrono::milliseconds bound)
-{
-    std::unique_lock lock(m_mutex);
-    return m_served.wait_for(lock, bound, [&] { return m_servedTicket >= ticket; });
-}
-
-bool AudioOutput::Engine::isOpen() const
-{
-    const std::lock_guard lock(m_mutex);
-    return m_open;
-}
-
-AudioOutput::Format AudioOutput::Engine::format() const
-{
-    const std::lock_guard lock(m_mutex);
-    return m_format;
-}
-
-quint64 AudioOutput::Engine::framesDelivered() const
-{
-    const std::lock_guard lock(m_deviceMutex);
-    const quint64 bytes =
-        m_device ? m_queuedBytes - m_sdl->SDL_GetQueuedAudioSize(m_device) : m_deliveredAtClose;
-    return frameBytes(m_spec) > 0 ? bytes / unsigned(frameBytes(m_spec)) : 0;
-}
-
-void AudioOutput::Engine::serve(unsigned flags, const std::optional<QString> &path,
-                                Clock::time_point requested)
-{
-    if (flags & (Close | Shutdown)) {
+    // A device gone with its server or unplugged: the next sound starts SDL afresh.
+    if ((requests & Close) ||
+        (m_device != 0 && m_sdl->SDL_GetAudioDeviceStatus(m_device) != SDL_AUDIO_PLAYING)) {
         closeDevice();
         quit();
     }
-    if (flags & Shutdown)
-        return;
-    if (flags & Prepare)
+    if (requests & Prepare)
         initialise();
-    if ((flags & Open) && m_device == 0)
+    if ((requests & Open) && m_device == 0)
         ensureDevice({deviceSpec(SoundRate, AUDIO_U8, 1), {}, AppName});
-    if (path) {
+    if (path)
         start(*path, requested);
-    } else if (m_device != 0) {
-        // Gone with its server or unplugged: the next sound starts SDL afresh.
-        const bool gone = m_sdl->SDL_GetAudioDeviceStatus(m_device) != SDL_AUDIO_PLAYING;
-        if (gone || m_sdl->SDL_GetQueuedAudioSize(m_device) == 0)
-            closeDevice();
-        if (gone)
-            quit();
-    }
+    else if (m_device != 0 && m_sdl->SDL_GetQueuedAudioSize(m_device) == 0)
+        closeDevice();
 }
 
-void AudioOutput::Engine::start(const QString &path, Clock::time_point requested)
+void AudioOutput::start(const QString &path, Clock::time_point requested)
 {
     if (!initialise())
         return;
     std::optional<Sound> sound = decode(readRegularFile(path), mediaName(path));
     if (!sound) {
-        QFile alert(AlertTone);
+        QFile alert(QStringLiteral(":/sounds/alert.wav"));
         sound = decode(alert.open(QIODevice::ReadOnly) ? alert.readAll() : QByteArray(), "Alert");
     }
     if (!sound || !ensureDevice(*sound))
@@ -316,13 +284,12 @@ void AudioOutput::Engine::start(const QString &path, Clock::time_point requested
     replaceQueue(sound->samples.constData() + skipped, Uint32(sound->samples.size() - skipped));
 }
 
-std::optional<AudioOutput::Engine::Sound> AudioOutput::Engine::decode(const QByteArray &wav,
-                                                                      QByteArray name) const
+std::optional<AudioOutput::Sound> AudioOutput::decode(const QByteArray &wav, QByteArray name) const
 {
-    SDL_RWops *source = m_sdl->SDL_RWFromConstMem(wav.constData(), int(wav.size()));
-    Sound sound;
+    Sound sound{{}, {}, std::move(name)};
     Uint8 *samples = nullptr;
     Uint32 length = 0;
+    SDL_RWops *source = m_sdl->SDL_RWFromConstMem(wav.constData(), int(wav.size()));
     if (!source || !m_sdl->SDL_LoadWAV_RW(source, 1, &sound.spec, &samples, &length))
         return std::nullopt;
     const int frame = frameBytes(sound.spec);
@@ -333,35 +300,25 @@ std::optional<AudioOutput::Engine::Sound> AudioOutput::Engine::decode(const QByt
     if (frame <= 0 || sound.spec.freq <= 0)
         return std::nullopt;
     sound.spec = deviceSpec(sound.spec.freq, sound.spec.format, sound.spec.channels);
-    sound.name = std::move(name);
     return sound;
 }
 
-bool AudioOutput::Engine::ensureDevice(const Sound &sound)
+bool AudioOutput::ensureDevice(const Sound &sound)
 {
-    if (m_device != 0 && m_sdl->SDL_GetAudioDeviceStatus(m_device) != SDL_AUDIO_PLAYING) {
-        closeDevice();
-        quit();
-    }
     // PulseAudio and PipeWire read the sound's name when the device opens.
     const SDL_AudioSpec &want = sound.spec;
     if (m_device != 0 &&
         (want.freq != m_spec.freq || want.format != m_spec.format ||
          want.channels != m_spec.channels || (m_namesStreams && m_name != sound.name)))
         closeDevice();
-    if (m_device != 0)
+    if (m_device != 0 || (m_initialised && openDevice(sound)))
         return true;
-    const bool fresh = !m_initialised;
-    if (initialise() && openDevice(sound))
-        return true;
-    if (fresh)
-        return false;
     // A connection that outlived its sound server fails every open; a new one may not.
     quit();
     return initialise() && openDevice(sound);
 }
 
-bool AudioOutput::Engine::initialise()
+bool AudioOutput::initialise()
 {
     if (m_initialised)
         return true;
@@ -383,7 +340,7 @@ bool AudioOutput::Engine::initialise()
     return true;
 }
 
-bool AudioOutput::Engine::openDevice(const Sound &sound)
+bool AudioOutput::openDevice(const Sound &sound)
 {
     m_sdl->SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, sound.name.constData());
     SDL_AudioSpec obtained = {};
@@ -400,11 +357,6 @@ bool AudioOutput::Engine::openDevice(const Sound &sound)
     }
     m_name = sound.name;
     replaceQueue(nullptr, 0);
-    {
-        const std::lock_guard lock(m_mutex);
-        m_format = {obtained.freq, obtained.channels, obtained.format, obtained.samples};
-        m_open = true;
-    }
     // A new device starts paused.
     m_sdl->SDL_PauseAudioDevice(m_device, 0);
     return true;
@@ -413,7 +365,7 @@ bool AudioOutput::Engine::openDevice(const Sound &sound)
 // The sound starts with the next buffer the device takes, followed by the
 // silence after which the device closes: a whole number of buffers, so that
 // every buffer the device takes comes from the queue.
-void AudioOutput::Engine::replaceQueue(const char *samples, Uint32 bytes)
+void AudioOutput::replaceQueue(const char *samples, Uint32 bytes)
 {
     const Uint32 buffer = std::max<Uint32>(1, m_spec.size);
     auto idle = Uint32(m_spec.freq * frameBytes(m_spec) * IdleCloseMilliseconds / 1000);
@@ -435,134 +387,38 @@ void AudioOutput::Engine::replaceQueue(const char *samples, Uint32 bytes)
     queue(silence.constData(), idle);
 }
 
-void AudioOutput::Engine::closeDevice()
+void AudioOutput::closeDevice()
 {
     if (m_device == 0)
         return;
-    SDL_AudioDeviceID device = 0;
-    {
-        const std::lock_guard lock(m_deviceMutex);
-        // Paused, the device takes nothing more from the queue: the count is final.
-        m_sdl->SDL_PauseAudioDevice(m_device, 1);
-        m_deliveredAtClose = m_queuedBytes - m_sdl->SDL_GetQueuedAudioSize(m_device);
-        device = std::exchange(m_device, 0);
-    }
-    m_sdl->SDL_CloseAudioDevice(device);
-    const std::lock_guard lock(m_mutex);
-    m_open = false;
+    // Held to the end, so that a device counts as closed once its output is flushed.
+    const std::lock_guard lock(m_deviceMutex);
+    // Paused, the device takes nothing more from the queue: the count is final.
+    m_sdl->SDL_PauseAudioDevice(m_device, 1);
+    m_deliveredAtClose = m_queuedBytes - m_sdl->SDL_GetQueuedAudioSize(m_device);
+    m_sdl->SDL_CloseAudioDevice(std::exchange(m_device, 0));
 }
 
-void AudioOutput::Engine::quit()
+void AudioOutput::quit()
 {
     if (m_initialised)
         m_sdl->SDL_Quit();
     m_initialised = false;
 }
 
-AudioOutput &AudioOutput::instance()
-{
-    static AudioOutput output;
-    return output;
-}
-
-AudioOutput::~AudioOutput()
-{
-    shutdown();
-}
-
-AudioOutput::Engine *AudioOutput::engine()
-{
-    if (m_abandoned) {
-        // SDL is the left-behind thread's until it has finished.
-        if (!m_engine->waitServed(m_shutdownTicket, std::chrono::milliseconds(0)))
-            return nullptr;
-        m_abandoned = false;
-    }
-    if (!m_thread.joinable()) {
-        // SDL 2.26 gives PulseAudio the program's name but not its icon, and
-        // the stream's role only to PipeWire; PulseAudio (and PipeWire's
-        // server for it) takes both from here.
-        if (!qEnvironmentVariableIsSet("PULSE_PROP_application.icon_name"))
-            qputenv("PULSE_PROP_application.icon_name", "io.github.vantory.laser");
-        if (!qEnvironmentVariableIsSet("PULSE_PROP_media.role"))
-            qputenv("PULSE_PROP_media.role", "game");
-        m_engine = std::make_shared<Engine>();
-        m_thread = std::thread([engine = m_engine] { engine->run(); });
-    }
-    return m_engine.get();
-}
-
-void AudioOutput::prepare()
-{
-    if (Engine *thread = engine())
-        thread->request(Engine::Prepare);
-}
-
-void AudioOutput::playFile(const QString &path)
-{
-    if (Engine *thread = engine())
-        thread->request(0, path);
-}
-
-bool AudioOutput::shutdown(std::chrono::milliseconds wait)
-{
-    if (!m_thread.joinable())
-        return !m_abandoned;
-    m_shutdownTicket = m_engine->request(Engine::Shutdown);
-    if (m_engine->waitServed(m_shutdownTicket, wait)) {
-        m_thread.join();
-        return true;
-    }
-    m_thread.detach();
-    m_abandoned = true;
-    return false;
-}
-
-bool AudioOutput::ensureOpen()
-{
-    Engine *thread = engine();
-    return thread && thread->waitServed(thread->request(Engine::Open), TestWait) &&
-           thread->isOpen();
-}
-
-void AudioOutput::close()
-{
-    if (m_thread.joinable())
-        m_engine->waitServed(m_engine->request(Engine::Close), TestWait);
-}
-
-bool AudioOutput::isOpen() const
-{
-    return m_engine && m_engine->isOpen();
-}
-
-quint64 AudioOutput::framesDelivered() const
-{
-    return m_engine ? m_engine->framesDelivered() : 0;
-}
-
-AudioOutput::Format AudioOutput::format() const
-{
-    return m_engine ? m_engine->format() : Format();
-}
-
 namespace sound {
 
 namespace {
 
-std::function<void(const QString &)> &playWatcher()
-{
-    static std::function<void(const QString &)> watcher;
-    return watcher;
-}
+std::function<void(const QString &)> playWatcher;
 
 } // namespace
 
 // Called straight from handlers: even running out of memory here only means silence.
 void play(const QString &path)
 {
-    if (const auto &watcher = playWatcher())
-        watcher(path);
+    if (playWatcher)
+        playWatcher(path);
     try {
         AudioOutput::instance().playFile(path);
     } catch (...) {
@@ -579,7 +435,7 @@ void prepare()
 
 void setPlayWatcher(std::function<void(const QString &path)> watcher)
 {
-    playWatcher() = std::move(watcher);
+    playWatcher = std::move(watcher);
 }
 
 } // namespace sound

@@ -4,9 +4,14 @@
 
 #include <QString>
 
+#include <SDL_audio.h>
+
 #include <chrono>
-#include <memory>
-#include <thread>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+
+struct Sdl;
 
 // A play call leaves the sound's path for the sound thread and returns; that
 // thread opens a device in the sound's own format (SDL converts when the
@@ -14,8 +19,9 @@
 // second of silence after it, and closes the device once that has played, so
 // that the server can idle between sounds. Opening, starting and closing can
 // each wait on the sound server for as long as it likes, so the interface
-// thread never waits on that thread, except for a bounded wait at exit.
-// Without SDL or a device everything here is silent.
+// thread never waits on that thread, except for a bounded wait at exit. The
+// one instance is never destroyed: at exit the thread may still be in the
+// server. Without SDL or a device everything here is silent.
 class AudioOutput {
 public:
     struct Format {
@@ -28,43 +34,71 @@ public:
     // At the end of the process the device gets this long to close; a stalled
     // sound server cannot hold the program's exit any longer.
     static constexpr auto ExitWait = std::chrono::milliseconds(400);
+    // Long enough for any healthy sound server; only tests wait so.
+    static constexpr auto TestWait = std::chrono::milliseconds(10000);
 
     static AudioOutput &instance();
-    ~AudioOutput();
-    AudioOutput(const AudioOutput &) = delete;
-    AudioOutput &operator=(const AudioOutput &) = delete;
 
-    // Starts the thread, which loads SDL and starts its audio, so that the
-    // first sound is as quick as any other.
+    // Loads SDL and starts its audio, so that the first sound is as quick as any other.
     void prepare();
     // Starts the WAV file at path, cutting off what was playing, from the
     // start; a file that cannot be played gives the alert tone. The newest
     // request replaces one the thread has not taken yet.
     void playFile(const QString &path);
-    // Ends the thread, waiting at most the time given. False when it is still
-    // stuck in the sound server: it is left behind, and nothing here plays
-    // until it has come out and finished.
-    bool shutdown(std::chrono::milliseconds wait = ExitWait);
+    // Closes the device and shuts SDL's audio down, so that the next sound
+    // starts both afresh. False when the thread is still in the sound server
+    // after the time given: it finishes later, before anything else.
+    bool close(std::chrono::milliseconds wait = TestWait);
 
     // For tests and measurements, never the interface thread: these wait.
     // True when a device is open, opening one if none is.
     bool ensureOpen();
-    // Closes the device and shuts SDL's audio down; the next use starts both afresh.
-    void close();
     bool isOpen() const;
     // Frames the device has taken from its queue since it was last opened.
     quint64 framesDelivered() const;
     Format format() const;
 
-    class Engine;
-
 private:
-    AudioOutput() = default;
-    Engine *engine();
+    using Clock = std::chrono::steady_clock;
+    enum Request : unsigned { Prepare = 1, Open = 2, Close = 4 };
+    struct Sound {
+        SDL_AudioSpec spec = {};
+        QByteArray samples;
+        QByteArray name;
+    };
 
-    // Shared with the thread, which may outlive this object when left behind.
-    std::shared_ptr<Engine> m_engine;
-    std::thread m_thread;
-    bool m_abandoned = false;
-    quint64 m_shutdownTicket = 0;
+    AudioOutput() = default;
+    bool post(unsigned requests, std::optional<QString> path, std::chrono::milliseconds wait);
+    void run();
+    void serve(unsigned requests, const std::optional<QString> &path, Clock::time_point requested);
+    void start(const QString &path, Clock::time_point requested);
+    std::optional<Sound> decode(const QByteArray &wav, QByteArray name) const;
+    bool ensureDevice(const Sound &sound);
+    bool initialise();
+    bool openDevice(const Sound &sound);
+    void replaceQueue(const char *samples, Uint32 bytes);
+    void closeDevice();
+    void quit();
+
+    // Requests, shared with the callers.
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_served;
+    bool m_started = false;
+    unsigned m_requests = 0;
+    std::optional<QString> m_path;
+    Clock::time_point m_requested;
+    quint64 m_posted = 0;
+    quint64 m_servedTicket = 0;
+
+    // The sound thread's own; what the tests read changes under m_deviceMutex.
+    mutable std::mutex m_deviceMutex;
+    const Sdl *m_sdl = nullptr;
+    SDL_AudioDeviceID m_device = 0;
+    SDL_AudioSpec m_spec = {};
+    quint64 m_queuedBytes = 0;
+    quint64 m_deliveredAtClose = 0;
+    QByteArray m_name;
+    bool m_initialised = false;
+    bool m_namesStreams = false;
 };
