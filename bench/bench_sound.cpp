@@ -65,10 +65,10 @@ qint64 findFirst(const std::vector<qint16> &stream, qint64 from, const std::vect
     return -1;
 }
 
-double leadInMs(const std::vector<qint16> &sound, const AudioOutput::Format &format)
+double leadInMs(const std::vector<qint16> &sound, const SDL_AudioSpec &format)
 {
     const auto lead = std::find_if(sound.begin(), sound.end(), [](qint16 v) { return v != 0; });
-    return 1000.0 * double(lead - sound.begin()) / format.frequency;
+    return 1000.0 * double(lead - sound.begin()) / format.freq;
 }
 
 double ms(Clock::duration d)
@@ -91,12 +91,12 @@ std::vector<qint16> readStream(const QString &path);
 
 // The delay of a call whose sound starts at `at` in the stream, the device
 // having handed `handed` frames over when it was made.
-double delayMs(const Call &call, qint64 handed, qint64 at, const AudioOutput::Format &format)
+double delayMs(const Call &call, qint64 handed, qint64 at, const SDL_AudioSpec &format)
 {
     // Later buffers follow the first one at the device's pace.
-    const qint64 wholeBuffers = (at - handed) / format.bufferFrames;
+    const qint64 wholeBuffers = (at - handed) / format.samples;
     return ms(call.handedOver - call.called) +
-           1000.0 * double(wholeBuffers * format.bufferFrames) / format.frequency;
+           1000.0 * double(wholeBuffers * format.samples) / format.freq;
 }
 
 // Each call on a recording of its own: the disk driver starts its file afresh
@@ -112,7 +112,7 @@ std::vector<double> reopenDelays(const QString &streamPath, const QString &path,
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         const Call call = timedPlay(path);
         std::this_thread::sleep_for(std::chrono::milliseconds(150 + 13 * i % 29));
-        const AudioOutput::Format format = output.format();
+        const SDL_AudioSpec format = output.format();
         output.close();
         callTimes.push_back(ms(call.returned - call.called));
         const std::vector<qint16> stream = readStream(streamPath);
@@ -173,7 +173,7 @@ int main()
         std::fprintf(stderr, "the disk audio driver did not open\n");
         return 1;
     }
-    const AudioOutput::Format format = output.format();
+    const SDL_AudioSpec format = output.format();
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
 
     std::vector<Call> starts, switches;
@@ -209,9 +209,8 @@ int main()
     const std::vector<double> reopened =
         reopenDelays(streamPath, countdown, countdownFrames, callTimes);
 
-    std::printf("device: %d Hz, %d channel(s), %d-frame buffers (%.1f ms)\n", format.frequency,
-                format.channels, format.bufferFrames,
-                1000.0 * format.bufferFrames / format.frequency);
+    std::printf("device: %d Hz, %d channel(s), %d-frame buffers (%.1f ms)\n", format.freq,
+                format.channels, format.samples, 1000.0 * format.samples / format.freq);
     printFigures("play call returns", callTimes);
     std::printf("silent lead-in of the sounds: countdown %.1f ms, boom %.1f ms\n",
                 leadInMs(countdownFrames, format), leadInMs(boomFrames, format));

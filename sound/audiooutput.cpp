@@ -14,28 +14,10 @@
 #include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
-#include <functional>
 #include <pthread.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
-
-// What the desktop's volume mixer calls the program.
-constexpr auto AppName = "Vantory Orbital Laser";
-// Every sound of the program is 8-bit mono at this rate; a device opened
-// without a sound is opened so.
-constexpr int SoundRate = 22050;
-// 256 frames at 22.05 kHz are 11.6 ms: a new sound is heard within about one of them.
-constexpr int BufferMilliFrames = 256 * 1000 / SoundRate;
-// Silence queued after every sound: once it has played the device closes.
-constexpr int IdleCloseMilliseconds = 1000;
-// How often an open device is looked at while no request comes.
-constexpr auto WatchInterval = std::chrono::milliseconds(100);
-// A sound that could not start for this long (a stalled server) starts where
-// it would be by now, so that it still ends on time.
-constexpr auto LateStart = std::chrono::milliseconds(500);
-// Far above the largest sound; a bigger file is not one of ours.
-constexpr qint64 MaxFileBytes = qint64(64) * 1024 * 1024;
 
 // Linking SDL would map it and the thirty libraries it pulls in before the
 // first frame, though nothing plays until the first sound: it is loaded by
@@ -59,23 +41,35 @@ struct Sdl {
 
 namespace {
 
-// Null when libSDL2 is missing or lacks a function: the program is then
-// silent. Thread-safe, as a thread left behind at exit may still be loading
-// when the next one starts; kept to the end of the process.
+// What the desktop's volume mixer calls the program.
+constexpr auto AppName = "Vantory Orbital Laser";
+// Every sound of the program is 8-bit mono at this rate; a device opened
+// without a sound is opened so.
+constexpr int SoundRate = 22050;
+// 256 frames at 22.05 kHz are 11.6 ms: a new sound is heard within about one of them.
+constexpr int BufferMilliFrames = 256 * 1000 / SoundRate;
+// Silence queued after every sound: once it has played the device closes.
+constexpr int IdleCloseMilliseconds = 1000;
+// How often an open device is looked at while no request comes.
+constexpr auto WatchInterval = std::chrono::milliseconds(100);
+// A sound that could not start for this long (a stalled server) starts where
+// it would be by now, so that it still ends on time.
+constexpr auto LateStart = std::chrono::milliseconds(500);
+// Far above the largest sound; a bigger file is not one of ours.
+constexpr qint64 MaxFileBytes = qint64(64) * 1024 * 1024;
+
+// Null when libSDL2 is missing or lacks a function: the program is then silent.
 const Sdl *loadSdl()
 {
-    static const Sdl *const loaded = []() -> const Sdl * {
-        void *library = ::dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
-        static Sdl sdl;
-        bool found = library != nullptr;
+    static Sdl sdl;
+    void *library = ::dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+    bool found = library != nullptr;
 #define LASER_SDL_RESOLVE(function)                                                                \
     found = found && (sdl.function = reinterpret_cast<decltype(sdl.function)>(                     \
                           ::dlsym(library, #function))) != nullptr;
-        LASER_SDL_FUNCTIONS(LASER_SDL_RESOLVE)
+    LASER_SDL_FUNCTIONS(LASER_SDL_RESOLVE)
 #undef LASER_SDL_RESOLVE
-        return found ? &sdl : nullptr;
-    }();
-    return loaded;
+    return found ? &sdl : nullptr;
 }
 
 void ignoreAlsaError(const char *, int, const char *, int, const char *, ...) {}
@@ -142,31 +136,22 @@ SDL_AudioSpec deviceSpec(int frequency, SDL_AudioFormat format, int channels)
 
 AudioOutput &AudioOutput::instance()
 {
-    static AudioOutput *const output = [] {
-        std::atexit([] { instance().close(ExitWait); });
-        return new AudioOutput;
-    }();
+    static AudioOutput *const output = new AudioOutput;
+    static const bool closesAtExit = std::atexit([] { output->close(ExitWait); }) == 0;
+    Q_UNUSED(closesAtExit);
     return *output;
 }
 
-void AudioOutput::prepare()
+AudioOutput::AudioOutput()
 {
-    post(Prepare, std::nullopt, {});
-}
-
-void AudioOutput::playFile(const QString &path)
-{
-    post(0, path, {});
-}
-
-bool AudioOutput::close(std::chrono::milliseconds wait)
-{
-    return post(Close, std::nullopt, wait);
-}
-
-bool AudioOutput::ensureOpen()
-{
-    return post(Open, std::nullopt, TestWait) && isOpen();
+    // SDL 2.26 gives PulseAudio the program's name but not its icon, and the
+    // stream's role only to PipeWire; PulseAudio (and PipeWire's server for
+    // it) takes both from here.
+    if (!qEnvironmentVariableIsSet("PULSE_PROP_application.icon_name"))
+        qputenv("PULSE_PROP_application.icon_name", "io.github.vantory.laser");
+    if (!qEnvironmentVariableIsSet("PULSE_PROP_media.role"))
+        qputenv("PULSE_PROP_media.role", "game");
+    std::thread([this] { run(); }).detach();
 }
 
 bool AudioOutput::isOpen() const
@@ -183,52 +168,38 @@ quint64 AudioOutput::framesDelivered() const
     return frameBytes(m_spec) > 0 ? bytes / unsigned(frameBytes(m_spec)) : 0;
 }
 
-AudioOutput::Format AudioOutput::format() const
+SDL_AudioSpec AudioOutput::format() const
 {
     const std::lock_guard lock(m_deviceMutex);
-    return {m_spec.freq, m_spec.channels, m_spec.format, m_spec.samples};
+    return m_spec;
 }
 
-// Leaves the request for the sound thread and waits at most `wait` for it to
-// be served. The thread starts with the first request other than a close.
+// Leaves the request for the sound thread and waits at most `wait` for it to be served.
 bool AudioOutput::post(unsigned requests, std::optional<QString> path,
                        std::chrono::milliseconds wait)
 {
     std::unique_lock lock(m_mutex);
-    if (!m_started && requests == Close)
-        return true;
-    if (!m_started) {
-        // SDL 2.26 gives PulseAudio the program's name but not its icon, and
-        // the stream's role only to PipeWire; PulseAudio (and PipeWire's
-        // server for it) takes both from here.
-        if (!qEnvironmentVariableIsSet("PULSE_PROP_application.icon_name"))
-            qputenv("PULSE_PROP_application.icon_name", "io.github.vantory.laser");
-        if (!qEnvironmentVariableIsSet("PULSE_PROP_media.role"))
-            qputenv("PULSE_PROP_media.role", "game");
-        std::thread([this] { run(); }).detach();
-        m_started = true;
-    }
     m_requests |= requests;
     if (path)
         m_requested = Clock::now();
-    if (path || requests == Close)
+    if (path || (requests & Close))
         m_path = std::move(path);
     const quint64 ticket = ++m_posted;
-    m_wake.notify_one();
-    return wait.count() > 0 &&
-           m_served.wait_for(lock, wait, [&] { return m_servedTicket >= ticket; });
+    m_changed.notify_all();
+    return wait.count() > 0 && m_changed.wait_for(lock, wait, [&] { return m_served >= ticket; });
 }
 
 void AudioOutput::run()
 {
     pthread_setname_np(pthread_self(), "sound");
+    initialise();
     std::unique_lock lock(m_mutex);
     for (;;) {
-        const auto due = [this] { return m_posted != m_servedTicket; };
+        const auto due = [this] { return m_posted != m_served; };
         if (m_device != 0)
-            m_wake.wait_for(lock, WatchInterval, due);
+            m_changed.wait_for(lock, WatchInterval, due);
         else
-            m_wake.wait(lock, due);
+            m_changed.wait(lock, due);
         const unsigned requests = std::exchange(m_requests, 0);
         const std::optional<QString> path = std::exchange(m_path, std::nullopt);
         const Clock::time_point requested = m_requested;
@@ -240,8 +211,8 @@ void AudioOutput::run()
             // Even running out of memory here only means silence.
         }
         lock.lock();
-        m_servedTicket = ticket;
-        m_served.notify_all();
+        m_served = ticket;
+        m_changed.notify_all();
     }
 }
 
@@ -254,8 +225,6 @@ void AudioOutput::serve(unsigned requests, const std::optional<QString> &path,
         closeDevice();
         quit();
     }
-    if (requests & Prepare)
-        initialise();
     if ((requests & Open) && m_device == 0)
         ensureDevice({deviceSpec(SoundRate, AUDIO_U8, 1), {}, AppName});
     if (path)
@@ -278,10 +247,9 @@ void AudioOutput::start(const QString &path, Clock::time_point requested)
     qsizetype skipped = 0;
     if (const auto late = Clock::now() - requested; late > LateStart) {
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(late).count();
-        skipped = std::min(sound->samples.size(),
-                           qsizetype(ms * m_spec.freq / 1000) * frameBytes(m_spec));
+        skipped = qsizetype(ms * m_spec.freq / 1000) * frameBytes(m_spec);
     }
-    replaceQueue(sound->samples.constData() + skipped, Uint32(sound->samples.size() - skipped));
+    replaceQueue(sound->samples.mid(skipped));
 }
 
 std::optional<AudioOutput::Sound> AudioOutput::decode(const QByteArray &wav, QByteArray name) const
@@ -320,11 +288,10 @@ bool AudioOutput::ensureDevice(const Sound &sound)
 
 bool AudioOutput::initialise()
 {
-    if (m_initialised)
-        return true;
-    m_sdl = loadSdl();
     if (!m_sdl)
-        return false;
+        m_sdl = loadSdl();
+    if (m_initialised || !m_sdl)
+        return m_initialised;
     // The program handles its own signals.
     m_sdl->SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     m_sdl->SDL_SetHint(SDL_HINT_AUDIO_DEVICE_APP_NAME, AppName);
@@ -356,7 +323,7 @@ bool AudioOutput::openDevice(const Sound &sound)
         m_queuedBytes = 0;
     }
     m_name = sound.name;
-    replaceQueue(nullptr, 0);
+    replaceQueue({});
     // A new device starts paused.
     m_sdl->SDL_PauseAudioDevice(m_device, 0);
     return true;
@@ -365,26 +332,25 @@ bool AudioOutput::openDevice(const Sound &sound)
 // The sound starts with the next buffer the device takes, followed by the
 // silence after which the device closes: a whole number of buffers, so that
 // every buffer the device takes comes from the queue.
-void AudioOutput::replaceQueue(const char *samples, Uint32 bytes)
+void AudioOutput::replaceQueue(QByteArray samples)
 {
-    const Uint32 buffer = std::max<Uint32>(1, m_spec.size);
-    auto idle = Uint32(m_spec.freq * frameBytes(m_spec) * IdleCloseMilliseconds / 1000);
-    idle += (buffer - (bytes + idle) % buffer) % buffer;
-    const QByteArray silence(qsizetype(idle), char(m_spec.silence));
-    const auto queue = [this](const char *data, Uint32 length) {
-        if (length > 0 && m_sdl->SDL_QueueAudio(m_device, data, length) == 0)
-            m_queuedBytes += length;
-    };
+    const auto buffer = qsizetype(std::max<Uint32>(1, m_spec.size));
+    qsizetype idle = m_spec.freq * frameBytes(m_spec) * IdleCloseMilliseconds / 1000;
+    idle += (buffer - (samples.size() + idle) % buffer) % buffer;
+    samples.append(idle, char(m_spec.silence));
+    // Only the start is queued while the device waits; the rest is long queued when it is due.
+    const qsizetype head = std::min(samples.size(), 16 * buffer);
     const std::lock_guard lock(m_deviceMutex);
+    const auto queue = [this, &samples](qsizetype from, qsizetype to) {
+        if (m_sdl->SDL_QueueAudio(m_device, samples.constData() + from, Uint32(to - from)) == 0)
+            m_queuedBytes += to - from;
+    };
     m_sdl->SDL_LockAudioDevice(m_device);
     m_queuedBytes -= m_sdl->SDL_GetQueuedAudioSize(m_device);
     m_sdl->SDL_ClearQueuedAudio(m_device);
-    // Only the start is queued while the device waits; the rest is long queued when it is due.
-    const Uint32 head = std::min(bytes, 16 * buffer);
-    queue(samples, head);
+    queue(0, head);
     m_sdl->SDL_UnlockAudioDevice(m_device);
-    queue(samples + head, bytes - head);
-    queue(silence.constData(), idle);
+    queue(head, samples.size());
 }
 
 void AudioOutput::closeDevice()
@@ -417,9 +383,9 @@ std::function<void(const QString &)> playWatcher;
 // Called straight from handlers: even running out of memory here only means silence.
 void play(const QString &path)
 {
-    if (playWatcher)
-        playWatcher(path);
     try {
+        if (playWatcher)
+            playWatcher(path);
         AudioOutput::instance().playFile(path);
     } catch (...) {
     }
@@ -428,7 +394,7 @@ void play(const QString &path)
 void prepare()
 {
     try {
-        AudioOutput::instance().prepare();
+        AudioOutput::instance();
     } catch (...) {
     }
 }

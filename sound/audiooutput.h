@@ -18,56 +18,44 @@ struct Sdl;
 // server wants another), clears SDL's queue and queues the sound with a
 // second of silence after it, and closes the device once that has played, so
 // that the server can idle between sounds. Opening, starting and closing can
-// each wait on the sound server for as long as it likes, so the interface
-// thread never waits on that thread, except for a bounded wait at exit. The
-// one instance is never destroyed: at exit the thread may still be in the
-// server. Without SDL or a device everything here is silent.
+// each wait on the sound server for as long as it likes, so only tests and
+// the end of the process, for a bounded time, wait on that thread. The one
+// instance is never destroyed, as the thread may outlive the wait at exit.
 class AudioOutput {
 public:
-    struct Format {
-        int frequency = 0;
-        int channels = 0;
-        int sdlFormat = 0;
-        int bufferFrames = 0;
-    };
-
     // At the end of the process the device gets this long to close; a stalled
     // sound server cannot hold the program's exit any longer.
     static constexpr auto ExitWait = std::chrono::milliseconds(400);
     // Long enough for any healthy sound server; only tests wait so.
     static constexpr auto TestWait = std::chrono::milliseconds(10000);
 
+    // The first call starts the thread, which loads SDL and starts its audio.
     static AudioOutput &instance();
 
-    // Loads SDL and starts its audio, so that the first sound is as quick as any other.
-    void prepare();
-    // Starts the WAV file at path, cutting off what was playing, from the
-    // start; a file that cannot be played gives the alert tone. The newest
-    // request replaces one the thread has not taken yet.
-    void playFile(const QString &path);
-    // Closes the device and shuts SDL's audio down, so that the next sound
-    // starts both afresh. False when the thread is still in the sound server
-    // after the time given: it finishes later, before anything else.
-    bool close(std::chrono::milliseconds wait = TestWait);
+    // The newest request replaces one the thread has not taken yet.
+    void playFile(const QString &path) { post(0, path, {}); }
+    // Closes the device and shuts SDL's audio down; the next sound starts both
+    // afresh. False when the thread is still in the sound server after `wait`.
+    bool close(std::chrono::milliseconds wait = TestWait) { return post(Close, {}, wait); }
 
-    // For tests and measurements, never the interface thread: these wait.
-    // True when a device is open, opening one if none is.
-    bool ensureOpen();
+    // For tests and measurements. True when a device is open, opening one if none is.
+    bool ensureOpen() { return post(Open, {}, TestWait) && isOpen(); }
     bool isOpen() const;
     // Frames the device has taken from its queue since it was last opened.
     quint64 framesDelivered() const;
-    Format format() const;
+    // The device's format (samples: frames per buffer), kept after it closes.
+    SDL_AudioSpec format() const;
 
 private:
     using Clock = std::chrono::steady_clock;
-    enum Request : unsigned { Prepare = 1, Open = 2, Close = 4 };
+    enum Request : unsigned { Open = 1, Close = 2 };
     struct Sound {
         SDL_AudioSpec spec = {};
         QByteArray samples;
         QByteArray name;
     };
 
-    AudioOutput() = default;
+    AudioOutput();
     bool post(unsigned requests, std::optional<QString> path, std::chrono::milliseconds wait);
     void run();
     void serve(unsigned requests, const std::optional<QString> &path, Clock::time_point requested);
@@ -76,20 +64,18 @@ private:
     bool ensureDevice(const Sound &sound);
     bool initialise();
     bool openDevice(const Sound &sound);
-    void replaceQueue(const char *samples, Uint32 bytes);
+    void replaceQueue(QByteArray samples);
     void closeDevice();
     void quit();
 
     // Requests, shared with the callers.
     std::mutex m_mutex;
-    std::condition_variable m_wake;
-    std::condition_variable m_served;
-    bool m_started = false;
+    std::condition_variable m_changed;
     unsigned m_requests = 0;
     std::optional<QString> m_path;
     Clock::time_point m_requested;
     quint64 m_posted = 0;
-    quint64 m_servedTicket = 0;
+    quint64 m_served = 0;
 
     // The sound thread's own; what the tests read changes under m_deviceMutex.
     mutable std::mutex m_deviceMutex;

@@ -55,7 +55,7 @@ private:
     Recording readRecording();
     Recording stopRecording();
     QString writeWav(const QString &name, quint8 level, int frames);
-    static int rate() { return AudioOutput::instance().format().frequency; }
+    static int rate() { return AudioOutput::instance().format().freq; }
     static qint64 find(const Recording &recording, qint64 from, bool (*match)(qint16));
     static double boundMs(qint64 startFrame, qint64 deliveredAtCall);
 
@@ -118,11 +118,11 @@ void tst_Player::startRecording()
     qputenv("SDL_AUDIODRIVER", "disk");
     qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(m_streamFile));
     QVERIFY(output.ensureOpen());
-    const AudioOutput::Format format = output.format();
-    QCOMPARE(format.sdlFormat, int(AUDIO_U8));
-    QCOMPARE(format.frequency, 22050);
-    QCOMPARE(format.channels, 1);
-    QVERIFY2(format.bufferFrames * 1000 / format.frequency < 30, "device buffer too long");
+    const SDL_AudioSpec format = output.format();
+    QCOMPARE(format.format, SDL_AudioFormat(AUDIO_U8));
+    QCOMPARE(format.freq, 22050);
+    QCOMPARE(int(format.channels), 1);
+    QVERIFY2(format.samples * 1000 / format.freq < 30, "device buffer too long");
     QTest::qWait(60);
 }
 
@@ -162,8 +162,8 @@ qint64 tst_Player::find(const Recording &recording, qint64 from, bool (*match)(q
 
 double tst_Player::boundMs(qint64 startFrame, qint64 deliveredAtCall)
 {
-    const AudioOutput::Format format = AudioOutput::instance().format();
-    return 1000.0 * double(startFrame - deliveredAtCall + format.bufferFrames) / format.frequency;
+    const SDL_AudioSpec format = AudioOutput::instance().format();
+    return 1000.0 * double(startFrame - deliveredAtCall + format.samples) / format.freq;
 }
 
 void tst_Player::secondPlayCutsOffFirst_data()
@@ -197,7 +197,7 @@ void tst_Player::secondPlayCutsOffFirst()
     QTest::qWait(800);
     const Recording rec = stopRecording();
 
-    QCOMPARE(rec.offset % output.format().bufferFrames, 0);
+    QCOMPARE(rec.offset % output.format().samples, 0);
     const qint64 firstStart = find(rec, 0, positive);
     const qint64 secondStart = find(rec, 0, negative);
     QVERIFY(secondStart >= rec.offset + secondCall);
@@ -286,7 +286,7 @@ void tst_Player::unplayableGivesAlertTone()
     auto end = qint64(rec.frames.size());
     while (end > start && rec.frames[size_t(end - 1)] == 0)
         --end;
-    const int rate = AudioOutput::instance().format().frequency;
+    const int rate = AudioOutput::instance().format().freq;
     const double ms = 1000.0 * double(end - start) / rate;
     QVERIFY2(qAbs(ms - kAlertMilliseconds) < 5, qPrintable(QString::number(ms)));
     int crossings = 0;
@@ -319,7 +319,7 @@ void tst_Player::embeddedSoundPlaysWhole()
     qint64 end = qint64(rec.frames.size()) - 1;
     while (end > start && rec.frames[size_t(end)] == 0)
         --end;
-    const int rate = AudioOutput::instance().format().frequency;
+    const int rate = AudioOutput::instance().format().freq;
     QVERIFY(start >= 0);
     QVERIFY(boundMs(start - (first - 58) * rate / 22050, rec.offset + call) <= OnTime);
     const double expected = double(last - first) * rate / 22050;
@@ -347,7 +347,7 @@ void tst_Player::idleDeviceClosesAndOpensAgain()
     qint64 last = qint64(idle.frames.size()) - 1;
     while (last >= 0 && !loud(idle.frames[size_t(last)]))
         --last;
-    const int rate = output.format().frequency;
+    const int rate = output.format().freq;
     QVERIFY(last > 0);
     const double silentMs = 1000.0 * double(qint64(idle.frames.size()) - last) / rate;
     QVERIFY2(silentMs >= 1000 && silentMs < ClosesWithin, qPrintable(QString::number(silentMs)));
