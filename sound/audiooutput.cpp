@@ -11,7 +11,6 @@
 #include <SDL.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <pthread.h>
@@ -137,8 +136,7 @@ SDL_AudioSpec deviceSpec(int frequency, SDL_AudioFormat format, int channels)
 AudioOutput &AudioOutput::instance()
 {
     static AudioOutput *const output = new AudioOutput;
-    static const bool closesAtExit = std::atexit([] { output->close(ExitWait); }) == 0;
-    Q_UNUSED(closesAtExit);
+    [[maybe_unused]] static const int atExit = std::atexit([] { output->close(ExitWait); });
     return *output;
 }
 
@@ -160,18 +158,17 @@ bool AudioOutput::isOpen() const
     return m_device != 0;
 }
 
-quint64 AudioOutput::framesDelivered() const
-{
-    const std::lock_guard lock(m_deviceMutex);
-    const quint64 bytes =
-        m_device ? m_queuedBytes - m_sdl->SDL_GetQueuedAudioSize(m_device) : m_deliveredAtClose;
-    return frameBytes(m_spec) > 0 ? bytes / unsigned(frameBytes(m_spec)) : 0;
-}
-
 SDL_AudioSpec AudioOutput::format() const
 {
     const std::lock_guard lock(m_deviceMutex);
     return m_spec;
+}
+
+quint64 AudioOutput::framesDelivered() const
+{
+    const std::lock_guard lock(m_deviceMutex);
+    const quint64 bytes = m_queuedBytes - (m_device ? m_sdl->SDL_GetQueuedAudioSize(m_device) : 0);
+    return frameBytes(m_spec) > 0 ? bytes / unsigned(frameBytes(m_spec)) : 0;
 }
 
 // Leaves the request for the sound thread and waits at most `wait` for it to be served.
@@ -299,10 +296,9 @@ bool AudioOutput::initialise()
     if (m_sdl->SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return false;
     m_initialised = true;
-    const char *driver = m_sdl->SDL_GetCurrentAudioDriver();
-    m_namesStreams =
-        driver && (std::strcmp(driver, "pulseaudio") == 0 || std::strcmp(driver, "pipewire") == 0);
-    if (driver && std::strcmp(driver, "alsa") == 0)
+    const QByteArrayView driver(m_sdl->SDL_GetCurrentAudioDriver());
+    m_namesStreams = driver == "pulseaudio" || driver == "pipewire";
+    if (driver == "alsa")
         silenceAlsa();
     return true;
 }
@@ -341,16 +337,13 @@ void AudioOutput::replaceQueue(QByteArray samples)
     // Only the start is queued while the device waits; the rest is long queued when it is due.
     const qsizetype head = std::min(samples.size(), 16 * buffer);
     const std::lock_guard lock(m_deviceMutex);
-    const auto queue = [this, &samples](qsizetype from, qsizetype to) {
-        if (m_sdl->SDL_QueueAudio(m_device, samples.constData() + from, Uint32(to - from)) == 0)
-            m_queuedBytes += to - from;
-    };
     m_sdl->SDL_LockAudioDevice(m_device);
     m_queuedBytes -= m_sdl->SDL_GetQueuedAudioSize(m_device);
     m_sdl->SDL_ClearQueuedAudio(m_device);
-    queue(0, head);
+    m_queuedBytes += samples.size();
+    m_sdl->SDL_QueueAudio(m_device, samples.constData(), Uint32(head));
     m_sdl->SDL_UnlockAudioDevice(m_device);
-    queue(head, samples.size());
+    m_sdl->SDL_QueueAudio(m_device, samples.constData() + head, Uint32(samples.size() - head));
 }
 
 void AudioOutput::closeDevice()
@@ -361,7 +354,7 @@ void AudioOutput::closeDevice()
     const std::lock_guard lock(m_deviceMutex);
     // Paused, the device takes nothing more from the queue: the count is final.
     m_sdl->SDL_PauseAudioDevice(m_device, 1);
-    m_deliveredAtClose = m_queuedBytes - m_sdl->SDL_GetQueuedAudioSize(m_device);
+    m_queuedBytes -= m_sdl->SDL_GetQueuedAudioSize(m_device);
     m_sdl->SDL_CloseAudioDevice(std::exchange(m_device, 0));
 }
 
@@ -375,9 +368,7 @@ void AudioOutput::quit()
 namespace sound {
 
 namespace {
-
 std::function<void(const QString &)> playWatcher;
-
 } // namespace
 
 // Called straight from handlers: even running out of memory here only means silence.

@@ -82,8 +82,9 @@ private:
     const Sdl *m_sdl = nullptr;
     SDL_AudioDeviceID m_device = 0;
     SDL_AudioSpec m_spec = {};
+    // Queued since the device opened, less what was cleared; once it is closed,
+    // what it has taken.
     quint64 m_queuedBytes = 0;
-    quint64 m_deliveredAtClose = 0;
     QByteArray m_name;
     bool m_initialised = false;
     bool m_namesStreams = false;
