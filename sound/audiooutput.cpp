@@ -135,7 +135,8 @@ SDL_AudioSpec deviceSpec(int frequency, SDL_AudioFormat format, int channels)
 
 AudioOutput &AudioOutput::instance()
 {
-    static AudioOutput *const output = new AudioOutput;
+    // Never destroyed: the thread may still be in the sound server after the wait at exit.
+    static auto *const output = new AudioOutput;
     [[maybe_unused]] static const int atExit = std::atexit([] { output->close(ExitWait); });
     return *output;
 }
