@@ -153,12 +153,6 @@ AudioOutput::AudioOutput()
     std::thread([this] { run(); }).detach();
 }
 
-bool AudioOutput::isOpen() const
-{
-    const std::lock_guard lock(m_deviceMutex);
-    return m_device != 0;
-}
-
 SDL_AudioSpec AudioOutput::format() const
 {
     const std::lock_guard lock(m_deviceMutex);
@@ -183,8 +177,13 @@ bool AudioOutput::post(unsigned requests, std::optional<QString> path,
     if (path || (requests & Close))
         m_path = std::move(path);
     const quint64 ticket = ++m_posted;
+    // Woken after the unlock, the thread never waits for the caller's mutex.
+    lock.unlock();
     m_changed.notify_all();
-    return wait.count() > 0 && m_changed.wait_for(lock, wait, [&] { return m_served >= ticket; });
+    if (wait.count() == 0)
+        return false;
+    lock.lock();
+    return m_changed.wait_for(lock, wait, [&] { return m_served >= ticket; });
 }
 
 void AudioOutput::run()
@@ -223,8 +222,9 @@ void AudioOutput::serve(unsigned requests, const std::optional<QString> &path,
         closeDevice();
         quit();
     }
-    if ((requests & Open) && m_device == 0)
-        ensureDevice({deviceSpec(SoundRate, AUDIO_U8, 1), {}, AppName});
+    if ((requests & Open) && m_device == 0 &&
+        ensureDevice({deviceSpec(SoundRate, AUDIO_U8, 1), {}, AppName}))
+        replaceQueue({});
     if (path)
         start(*path, requested);
     else if (m_device != 0 && m_sdl->SDL_GetQueuedAudioSize(m_device) == 0)
@@ -320,9 +320,7 @@ bool AudioOutput::openDevice(const Sound &sound)
         m_queuedBytes = 0;
     }
     m_name = sound.name;
-    replaceQueue({});
-    // A new device starts paused.
-    m_sdl->SDL_PauseAudioDevice(m_device, 0);
+    m_open = true;
     return true;
 }
 
@@ -345,18 +343,24 @@ void AudioOutput::replaceQueue(QByteArray samples)
     m_sdl->SDL_QueueAudio(m_device, samples.constData(), Uint32(head));
     m_sdl->SDL_UnlockAudioDevice(m_device);
     m_sdl->SDL_QueueAudio(m_device, samples.constData() + head, Uint32(samples.size() - head));
+    // A new device starts paused, so that the first buffer it takes is the sound's.
+    m_sdl->SDL_PauseAudioDevice(m_device, 0);
 }
 
 void AudioOutput::closeDevice()
 {
     if (m_device == 0)
         return;
-    // Held to the end, so that a device counts as closed once its output is flushed.
-    const std::lock_guard lock(m_deviceMutex);
-    // Paused, the device takes nothing more from the queue: the count is final.
-    m_sdl->SDL_PauseAudioDevice(m_device, 1);
-    m_queuedBytes -= m_sdl->SDL_GetQueuedAudioSize(m_device);
-    m_sdl->SDL_CloseAudioDevice(std::exchange(m_device, 0));
+    SDL_AudioDeviceID device = 0;
+    {
+        const std::lock_guard lock(m_deviceMutex);
+        // Paused, the device takes nothing more from the queue: the count is final.
+        m_sdl->SDL_PauseAudioDevice(m_device, 1);
+        m_queuedBytes -= m_sdl->SDL_GetQueuedAudioSize(m_device);
+        device = std::exchange(m_device, 0);
+    }
+    m_sdl->SDL_CloseAudioDevice(device);
+    m_open = false;
 }
 
 void AudioOutput::quit()

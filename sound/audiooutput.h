@@ -6,6 +6,7 @@
 
 #include <SDL_audio.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
@@ -40,7 +41,7 @@ public:
 
     // For tests and measurements. True when a device is open, opening one if none is.
     bool ensureOpen() { return post(Open, {}, TestWait) && isOpen(); }
-    bool isOpen() const;
+    bool isOpen() const { return m_open; }
     // Frames the device has taken from its queue since it was last opened.
     quint64 framesDelivered() const;
     // The device's format (samples: frames per buffer), kept after it closes.
@@ -86,6 +87,8 @@ private:
     // what it has taken.
     quint64 m_queuedBytes = 0;
     QByteArray m_name;
+    // False only once SDL has closed the device, so that its output is all written.
+    std::atomic_bool m_open = false;
     bool m_initialised = false;
     bool m_namesStreams = false;
 };
