@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+// Scratch files: paths from TEMP, the checks that keep a planted file from
+// being written or deleted, and the locks that let two copies share them.
 #include "scratchfiles.h"
 
 #include "assetstore.h"

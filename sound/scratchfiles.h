@@ -1,4 +1,6 @@
 // SPDX-License-Identifier: MIT
+// The sounds' scratch files in TEMP: their names, writing them safely in a
+// shared folder, and deleting them when the last running copy ends.
 #pragma once
 
 #include "soundtable.h"
