@@ -154,8 +154,8 @@ int main()
                 Runs, console, bare, console / bare);
     std::printf("row: peak memory (median of %d) | %.1f MiB | bare window %.1f MiB\n", Runs,
                 median(memory[0]), median(memory[1]));
-    // What runs after the first frame (the sound thread's start) counts in
-    // the whole run's peak, not in this one.
+    // What runs after the first frame (the probe's own report, the ending)
+    // counts in the whole run's peak, not in this one.
     std::printf("row: peak memory at the first frame (median of %d) | %.1f MiB | bare window "
                 "%.1f MiB\n",
                 Runs, median(memoryAtFrame[0]), median(memoryAtFrame[1]));
