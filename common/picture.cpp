@@ -4,6 +4,7 @@
 #include "imagefile.h"
 
 #include <QPainter>
+#include <QResource>
 
 #include <utility>
 
@@ -15,7 +16,7 @@ Picture::Picture(QString atScaleOne, QString full, const QRect &geometry, QWidge
     setGeometry(geometry);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    m_pixmap = render(devicePixelRatioF());
+    m_image = render(devicePixelRatioF());
 }
 
 // Drawn once per pixel ratio rather than on every paint. The ratio is
@@ -25,16 +26,34 @@ Picture::Picture(QString atScaleOne, QString full, const QRect &geometry, QWidge
 void Picture::paintEvent(QPaintEvent *)
 {
     const qreal ratio = devicePixelRatioF();
-    if (m_pixmap.devicePixelRatio() != ratio)
-        m_pixmap = render(ratio);
+    if (m_image.devicePixelRatio() != ratio)
+        m_image = render(ratio);
     QPainter painter(this);
-    painter.drawPixmap(0, 0, m_pixmap);
+    painter.drawImage(0, 0, m_image);
 }
 
-// The stored copy already has the rectangle's size, so scaling it is a copy.
-QPixmap Picture::render(qreal ratio) const
+QImage Picture::render(qreal ratio) const
 {
-    return scaled(readImage(ratio == 1 ? m_atScaleOne : m_full), size(), ratio);
+    if (ratio == 1) {
+        if (QImage stored = storedAtScaleOne(); !stored.isNull())
+            return stored;
+    }
+    return scaled(readImage(m_full), size(), ratio).toImage();
+}
+
+// The stored pixels as an image that reads them in place; a null image when
+// they are missing, compressed, misaligned or not of the rectangle's size.
+QImage Picture::storedAtScaleOne() const
+{
+    const QResource stored(m_atScaleOne);
+    const auto *pixels = stored.data();
+    constexpr int Depth = 4;
+    if (!pixels || stored.compressionAlgorithm() != QResource::NoCompression ||
+        stored.size() != qint64(width()) * height() * Depth ||
+        reinterpret_cast<quintptr>(pixels) % alignof(quint32) != 0)
+        return {};
+    return QImage(pixels, width(), height(), qsizetype(width()) * Depth,
+                  QImage::Format_RGBX8888);
 }
 
 // Each direction on its own.

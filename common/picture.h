@@ -8,17 +8,19 @@
 // A still picture stretched smoothly over its rectangle. It takes no mouse
 // actions, so clicks and the pointer belong to the window beneath, and it
 // paints the same whether enabled or not. At scale 1 it shows a copy stored
-// at the rectangle's size, so a start decodes no more than it shows; on a
-// scaled screen it is drawn from the full picture at the screen's own pixel
-// size, never from the smaller copy.
+// at the rectangle's size as plain pixels, drawn from where the program
+// keeps it without decoding or copying; on a scaled screen it is drawn from
+// the full picture at the screen's own pixel size, never from that copy.
 class Picture : public QWidget {
     Q_OBJECT
 
 public:
+    // atScaleOne: an uncompressed resource of the rectangle's pixels, 4 bytes
+    // each in the order red, green, blue, 255, row after row.
     Picture(QString atScaleOne, QString full, const QRect &geometry, QWidget *parent);
 
     // The picture as last drawn: the rectangle's size times the device pixel ratio.
-    const QPixmap &pixmap() const { return m_pixmap; }
+    const QImage &image() const { return m_image; }
 
     // image scaled smoothly to size (in device-independent pixels) at ratio.
     static QPixmap scaled(const QImage &image, const QSize &size, qreal ratio);
@@ -27,9 +29,10 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    QPixmap render(qreal ratio) const;
+    QImage render(qreal ratio) const;
+    QImage storedAtScaleOne() const;
 
     const QString m_atScaleOne;
     const QString m_full;
-    QPixmap m_pixmap;
+    QImage m_image;
 };

@@ -81,7 +81,7 @@ QIcon applicationIcon()
 
 Form1::Form1(QWidget *parent)
     : QWidget(parent)
-    , Image1(new Picture(QStringLiteral(":/pictures/background-1x.ppm"),
+    , Image1(new Picture(QStringLiteral(":/pictures/background-1x.rgbx"),
                          QStringLiteral(":/pictures/background.bmp"), QRect(0, 0, 433, 249), this))
     , Label1(makeLabel<TitleLabel>(
           this, "Label1", QRect(24, 32, 241, 49), QStringLiteral("Vantory Orbital Laser"),

@@ -323,7 +323,7 @@ void tst_Assets::embedded_data()
         {u"CUSTOM/102"_s, u"boom.wav"_s},
         {u"CUSTOM/104"_s, u"jungle.wav"_s},
         {u"pictures/background.bmp"_s, u"background.bmp"_s},
-        {u"pictures/background-1x.ppm"_s, u"background-1x.ppm"_s},
+        {u"pictures/background-1x.rgbx"_s, u"background-1x.rgbx"_s},
         {u"pictures/fireball.gif"_s, u"fireball.gif"_s},
         {u"pictures/fireball-2x.png"_s, u"fireball-2x.png"_s},
         {u"icons/laser.ico"_s, u"laser.ico"_s},

@@ -23,6 +23,10 @@ QByteArray readFile(const QDir &dir, const QString &name)
 // Every image in the file: all frames of an animation, all entries of an icon.
 QList<QImage> decodeAll(const QByteArray &bytes, const QString &name)
 {
+    if (name.endsWith(QLatin1String(".rgbx"))) {
+        const QImage image = AssetWriter::fromRawPixels(bytes);
+        return image.isNull() ? QList<QImage>() : QList<QImage>{image};
+    }
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -110,7 +114,7 @@ const QList<AssetComparison::Asset> &AssetComparison::assets()
             {QStringLiteral("jungle.wav"), Rule::Bytes},
             {QStringLiteral("alert.wav"), Rule::Bytes},
             {QStringLiteral("background.bmp"), Rule::PaintedBitmap},
-            {QStringLiteral("background-1x.ppm"), Rule::PaintedPixels},
+            {QStringLiteral("background-1x.rgbx"), Rule::PaintedPixels},
             {QStringLiteral("laser.ico"), Rule::IconOfPictures},
             {QStringLiteral("laser.svg"), Rule::Bytes},
             {QStringLiteral("fireball.gif"), Rule::Bytes},

@@ -60,8 +60,7 @@ bool AssetWriter::writePictures()
 {
     const QByteArray background = bmpfile::encode(BackgroundPainter().paint());
     bool ok = write(QStringLiteral("background.bmp"), background);
-    ok =
-        writeImage(QStringLiteral("background-1x.ppm"), consoleBackground(background), "PPM") && ok;
+    ok = write(QStringLiteral("background-1x.rgbx"), rawPixels(consoleBackground(background))) && ok;
     const IconPainter icon;
     ok = write(QStringLiteral("laser.ico"),
                applicationIcon([&icon](int size) { return icon.paint(size); })) &&
@@ -106,13 +105,33 @@ bool AssetWriter::writeSharpPictures()
 
 // The console at scale 1 shows the full picture smoothly scaled to its
 // control; storing that copy spares every start the decoding and scaling.
-// Scaled from the decoded file, as the program would scale it; stored as
-// plain RGB bytes (binary PPM), which Qt reads at a few instructions a pixel.
+// Scaled from the decoded file, as the program would scale it.
 QImage AssetWriter::consoleBackground(const QByteArray &full)
 {
     const QImage decoded = QImage::fromData(full, "BMP");
     return decoded.scaled(BackgroundPainter::kConsoleWidth, BackgroundPainter::kConsoleHeight,
                           Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+}
+
+// Bytes in the same order on every processor, unlike QImage's 32-bit formats.
+QByteArray AssetWriter::rawPixels(const QImage &image)
+{
+    const QImage pixels = image.convertToFormat(QImage::Format_RGBX8888);
+    QByteArray bytes;
+    for (int y = 0; y < pixels.height(); ++y)
+        bytes.append(reinterpret_cast<const char *>(pixels.constScanLine(y)), pixels.width() * 4);
+    return bytes;
+}
+
+QImage AssetWriter::fromRawPixels(const QByteArray &bytes)
+{
+    constexpr int Width = BackgroundPainter::kConsoleWidth;
+    constexpr int Height = BackgroundPainter::kConsoleHeight;
+    if (bytes.size() != qsizetype(Width) * Height * 4)
+        return {};
+    return QImage(reinterpret_cast<const uchar *>(bytes.constData()), Width, Height, Width * 4,
+                  QImage::Format_RGBX8888)
+        .copy();
 }
 
 QByteArray AssetWriter::applicationIcon(const std::function<QImage(int)> &pictureOfSize)

@@ -27,6 +27,11 @@ public:
     static QByteArray applicationIcon(const std::function<QImage(int)> &pictureOfSize);
     // The PNG file of the application icon at one of the desktop's sizes.
     static QString desktopIconName(int size);
+    // The console's picture at scale 1 as the program draws it where it lies:
+    // 4 bytes a pixel (red, green, blue, 255), row after row, no header.
+    static QByteArray rawPixels(const QImage &image);
+    // Those bytes as the console's picture; a null image if they are not its size.
+    static QImage fromRawPixels(const QByteArray &bytes);
 
 private:
     bool writeSounds();
