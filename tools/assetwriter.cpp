@@ -60,7 +60,8 @@ bool AssetWriter::writePictures()
 {
     const QByteArray background = bmpfile::encode(BackgroundPainter().paint());
     bool ok = write(QStringLiteral("background.bmp"), background);
-    ok = write(QStringLiteral("background-1x.rgbx"), rawPixels(consoleBackground(background))) && ok;
+    ok =
+        write(QStringLiteral("background-1x.rgbx"), rawPixels(consoleBackground(background))) && ok;
     const IconPainter icon;
     ok = write(QStringLiteral("laser.ico"),
                applicationIcon([&icon](int size) { return icon.paint(size); })) &&
