@@ -3,7 +3,6 @@
 
 #include "imagefile.h"
 
-#include <QGuiApplication>
 #include <QPaintDevice>
 #include <QPainter>
 
@@ -11,8 +10,6 @@
 
 namespace {
 
-// Raster pixmaps, which every platform the program runs on has, may be made
-// on any thread; the icon is only read on the interface thread once done.
 QIcon decode(const QStringList &files)
 {
     QIcon icon;
@@ -31,10 +28,7 @@ QIcon decode(const QStringList &files)
 LazyIcon::LazyIcon(QStringList files, QList<QSize> sizes)
     : m_files(std::move(files))
     , m_sizes(std::move(sizes))
-    , m_decoded(std::async(QGuiApplication::platformName() == QLatin1String("xcb")
-                               ? std::launch::async
-                               : std::launch::deferred,
-                           decode, m_files))
+    , m_decoded(std::async(std::launch::deferred, decode, m_files))
 {
 }
 

@@ -9,14 +9,11 @@
 
 #include <future>
 
-// An icon whose files are decoded when first needed: on X11, which hands a
-// window's icon to the desktop as the window is created, on a thread of
-// their own from the moment the icon is made, while the window is still
-// being built, so that they do not hold up its first frame; elsewhere the
-// first time one of its pictures is asked for, so that a desktop that never
-// asks costs nothing. The sizes the files hold are given up front, so a
-// desktop chooses among them without decoding any; a window's tests hold
-// them to the files. Decoded, it is the icon Qt makes from the same files.
+// An icon whose files are decoded the first time one of its pictures is
+// asked for, so that a desktop that never asks costs nothing. The sizes the
+// files hold are given up front, so a desktop chooses among them without
+// decoding any; a window's tests hold them to the files. Decoded, it is the
+// icon Qt makes from the same files.
 class LazyIcon : public QIconEngine {
 public:
     static QIcon make(const QStringList &files, const QList<QSize> &sizes);

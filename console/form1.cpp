@@ -19,6 +19,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,12 +27,16 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTimer>
 
 namespace {
 
 using look::Black;
 using look::Red;
 using look::White;
+
+// A window that starts hidden is given its icon this long after it is made.
+constexpr int IconLatestMs = 500;
 
 template <typename W> W *make(QWidget *parent, const char *name, const QRect &geometry)
 {
@@ -136,7 +141,17 @@ void Form1::createWindow()
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:"));
-    setWindowIcon(applicationIcon());
+    // On X11 a window's icon is decoded and handed to the desktop, every
+    // size of it, as soon as it is set, which held up the first frame by a
+    // few milliseconds. There it follows that frame instead, too soon after
+    // for anyone to see the difference (or a moment after the start, for a
+    // window that starts hidden).
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        Image1->installEventFilter(this);
+        QTimer::singleShot(IconLatestMs, this, &Form1::showIcon);
+    } else {
+        showIcon();
+    }
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFixedSize(430, 244);
@@ -434,6 +449,23 @@ void Form1::WaitSeconds(float seconds)
     m_waiting = true;
     pollWait(seconds, clock, [] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
     m_waiting = false;
+}
+
+void Form1::showIcon()
+{
+    if (windowIcon().cacheKey() != applicationIcon().cacheKey())
+        setWindowIcon(applicationIcon());
+}
+
+// The picture fills the window, so its first paint is the window's first frame.
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Image1 && event->type() == QEvent::Paint) {
+        Image1->removeEventFilter(this);
+        // Queued: the frame is finished and on its way to the screen first.
+        QTimer::singleShot(0, this, &Form1::showIcon);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 // A close request during the locked wait would destroy the window under the

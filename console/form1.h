@@ -79,9 +79,11 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createWindow();
+    void showIcon();
     void createInputs();
     void createOptions();
     void createCountdown();
