@@ -52,7 +52,7 @@ QImage Picture::storedAtScaleOne() const
         stored.size() != qint64(width()) * height() * Depth ||
         reinterpret_cast<quintptr>(pixels) % alignof(quint32) != 0)
         return {};
-    return QImage(pixels, width(), height(), qsizetype(width()) * Depth, QImage::Format_RGBX8888);
+    return {pixels, width(), height(), qsizetype(width()) * Depth, QImage::Format_RGBX8888};
 }
 
 // Each direction on its own.

@@ -120,7 +120,8 @@ QByteArray AssetWriter::rawPixels(const QImage &image)
     const QImage pixels = image.convertToFormat(QImage::Format_RGBX8888);
     QByteArray bytes;
     for (int y = 0; y < pixels.height(); ++y)
-        bytes.append(reinterpret_cast<const char *>(pixels.constScanLine(y)), pixels.width() * 4);
+        bytes.append(reinterpret_cast<const char *>(pixels.constScanLine(y)),
+                     qsizetype(pixels.width()) * 4);
     return bytes;
 }
 
@@ -130,8 +131,8 @@ QImage AssetWriter::fromRawPixels(const QByteArray &bytes)
     constexpr int Height = BackgroundPainter::kConsoleHeight;
     if (bytes.size() != qsizetype(Width) * Height * 4)
         return {};
-    return QImage(reinterpret_cast<const uchar *>(bytes.constData()), Width, Height, Width * 4,
-                  QImage::Format_RGBX8888)
+    return QImage(reinterpret_cast<const uchar *>(bytes.constData()), Width, Height,
+                  qsizetype(Width) * 4, QImage::Format_RGBX8888)
         .copy();
 }
 
