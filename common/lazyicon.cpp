@@ -28,7 +28,6 @@ QIcon decode(const QStringList &files)
 LazyIcon::LazyIcon(QStringList files, QList<QSize> sizes)
     : m_files(std::move(files))
     , m_sizes(std::move(sizes))
-    , m_decoded(std::async(std::launch::deferred, decode, m_files))
 {
 }
 
@@ -39,7 +38,9 @@ QIcon LazyIcon::make(const QStringList &files, const QList<QSize> &sizes)
 
 const QIcon &LazyIcon::decoded()
 {
-    return m_decoded.get();
+    if (m_decoded.isNull())
+        m_decoded = decode(m_files);
+    return m_decoded;
 }
 
 // As Qt's own engines paint: the picture for the device's pixels, drawn into rect.

@@ -7,8 +7,6 @@
 #include <QSize>
 #include <QStringList>
 
-#include <future>
-
 // An icon whose files are decoded the first time one of its pictures is
 // asked for, so that a desktop that never asks costs nothing. The sizes the
 // files hold are given up front, so a desktop chooses among them without
@@ -33,5 +31,5 @@ private:
 
     QStringList m_files;
     QList<QSize> m_sizes;
-    std::shared_future<QIcon> m_decoded;
+    QIcon m_decoded;
 };
