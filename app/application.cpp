@@ -16,7 +16,6 @@
 #include <fontconfig/fontconfig.h>
 
 #include <cstdio>
-#include <optional>
 #include <thread>
 
 namespace {
@@ -62,8 +61,9 @@ int runApplication(int argc, char *argv[])
         FcFini();
         return 2;
     }
-    std::optional<QApplication> app;
-    display.connectQt([&] { app.emplace(argc, argv); });
+    display.connecting();
+    QApplication app(argc, argv);
+    display.connected();
     QApplication::setApplicationName(QStringLiteral("vantory-laser"));
     QApplication::setApplicationVersion(QStringLiteral(LASER_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("io.github.vantory.laser"));
@@ -76,7 +76,7 @@ int runApplication(int argc, char *argv[])
     const ExitCleanup cleanup;
     Launcher launcher;
     SoundOnFirstInput soundLoader;
-    app->installEventFilter(&soundLoader);
+    app.installEventFilter(&soundLoader);
     launcher.show();
-    return app->exec();
+    return QApplication::exec();
 }

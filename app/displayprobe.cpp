@@ -86,10 +86,13 @@ DisplayProbe::~DisplayProbe()
         xcb_disconnect(m_connection);
 }
 
-void DisplayProbe::connectQt(const std::function<void()> &construct)
+void DisplayProbe::connecting()
 {
     outerHandler = qInstallMessageHandler(holdWhileConnecting);
-    construct();
+}
+
+void DisplayProbe::connected()
+{
     qInstallMessageHandler(outerHandler);
     for (const HeldMessage &held : std::as_const(heldMessages)) {
         const QMessageLogContext context(nullptr, 0, nullptr, held.category.constData());

@@ -3,8 +3,6 @@
 
 #include <QString>
 
-#include <functional>
-
 struct xcb_connection_t;
 
 // Asks the X server whether it answers before Qt tries, so that the program
@@ -23,11 +21,13 @@ public:
     // display answered or a platform was chosen explicitly.
     QString problem() const { return m_problem; }
 
-    // Runs construct, which makes Qt connect. Should Qt fail all the same,
-    // its fatal message becomes the program's one sentence and the process
-    // exits with status 2; Qt's other messages from this step are kept and
-    // shown once it has succeeded. The probe's connection is then released.
-    void connectQt(const std::function<void()> &construct);
+    // Qt connects between these two calls, as the application object is
+    // made. Should it fail all the same, its fatal message becomes the
+    // program's one sentence and the process exits with status 2; its other
+    // messages meanwhile are held, and shown by connected(), which also
+    // releases the probe's connection.
+    void connecting();
+    void connected();
 
 private:
     xcb_connection_t *m_connection = nullptr;

@@ -54,7 +54,7 @@ Call timedPlay(const QString &path)
 
 qint64 findFirst(const std::vector<qint16> &stream, qint64 from, const std::vector<qint16> &sound)
 {
-    const auto lead = std::find_if(sound.begin(), sound.end(), [](qint16 v) { return v != 0; });
+    const auto lead = std::ranges::find_if(sound, [](qint16 v) { return v != 0; });
     const size_t skip = size_t(lead - sound.begin());
     const size_t probe = std::min<size_t>(256, sound.size() - skip);
     for (size_t j = size_t(from) + skip; j + probe <= stream.size(); ++j) {
@@ -67,7 +67,7 @@ qint64 findFirst(const std::vector<qint16> &stream, qint64 from, const std::vect
 
 double leadInMs(const std::vector<qint16> &sound, const SDL_AudioSpec &format)
 {
-    const auto lead = std::find_if(sound.begin(), sound.end(), [](qint16 v) { return v != 0; });
+    const auto lead = std::ranges::find_if(sound, [](qint16 v) { return v != 0; });
     return 1000.0 * double(lead - sound.begin()) / format.freq;
 }
 
@@ -82,7 +82,7 @@ void printFigures(const char *what, std::vector<double> values)
         std::printf("%-36s no measurement\n", what);
         return;
     }
-    std::sort(values.begin(), values.end());
+    std::ranges::sort(values);
     std::printf("%-36s median %6.2f ms   max %6.2f ms   (%zu calls)\n", what,
                 values[values.size() / 2], values.back(), values.size());
 }

@@ -59,7 +59,7 @@ std::vector<QByteArray> environmentWith(const QList<QByteArray> &extra)
     std::vector<QByteArray> env;
     for (char **entry = environ; *entry; ++entry) {
         const QByteArray line(*entry);
-        const bool replaced = std::any_of(extra.begin(), extra.end(), [&](const QByteArray &e) {
+        const bool replaced = std::ranges::any_of(extra, [&](const QByteArray &e) {
             return line.startsWith(e.left(e.indexOf('=') + 1));
         });
         if (!replaced)
@@ -125,7 +125,7 @@ std::optional<Run> runOnce(const char *program, const QByteArray &temp)
 
 double median(std::vector<double> values)
 {
-    std::sort(values.begin(), values.end());
+    std::ranges::sort(values);
     return values.empty() ? 0 : values[values.size() / 2];
 }
 

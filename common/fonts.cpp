@@ -18,7 +18,7 @@ QString installedFace(const QString &family)
     faces.prepend(family);
     for (const QString &face : std::as_const(faces)) {
         const auto found =
-            std::find_if(installed.begin(), installed.end(), [&](const QString &name) {
+            std::ranges::find_if(installed, [&](const QString &name) {
                 return name.compare(face, Qt::CaseInsensitive) == 0;
             });
         if (found != installed.end())

@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh
+scripts/deps.sh bench
 cmake --preset default >/dev/null
 cmake --build --preset default --target bench_startup bench_firing bench_sound bench_soak >/dev/null
 

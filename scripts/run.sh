@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Installs what is missing, builds the launcher and starts it.
+# Installs what building and starting the program takes, builds the program
+# alone (no tests, no generator) and starts it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/deps.sh
-cmake --preset default >/dev/null
-cmake --build --preset default --target vantory-laser
-exec build/default/app/vantory-laser
+scripts/deps.sh run
+cmake --preset package >/dev/null
+cmake --build --preset package --target vantory-laser
+exec build/package/app/vantory-laser

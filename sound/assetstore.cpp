@@ -31,8 +31,8 @@ QByteArray lookup(const QString &type, int id)
 
 const SoundAsset &soundAsset(Sound sound)
 {
-    return *std::find_if(std::begin(SoundAssets), std::end(SoundAssets),
-                         [sound](const SoundAsset &row) { return row.sound == sound; });
+    return *std::ranges::find_if(SoundAssets,
+                                 [sound](const SoundAsset &row) { return row.sound == sound; });
 }
 
 QByteArray lookup(Sound sound)

@@ -73,6 +73,17 @@ const Sdl *loadSdl()
 
 void ignoreAlsaError(const char *, int, const char *, int, const char *, ...) {}
 
+// Sound is never worth a failure: whatever goes wrong on its way, even
+// running out of memory, only means silence.
+template <typename Work>
+void silently(const Work &work) noexcept
+{
+    try {
+        work();
+    } catch (...) { // NOLINT(bugprone-empty-catch): silence is how a failure here is handled
+    }
+}
+
 // alsa-lib prints several lines to standard error when no card exists, and
 // SDL 2.26 leaves its error handler alone: it is silenced once SDL's ALSA
 // driver has loaded it.
@@ -202,11 +213,7 @@ void AudioOutput::run()
         const Clock::time_point requested = m_requested;
         const quint64 ticket = m_posted;
         lock.unlock();
-        try {
-            serve(requests, path, requested);
-        } catch (...) {
-            // Even running out of memory here only means silence.
-        }
+        silently([&] { serve(requests, path, requested); });
         lock.lock();
         m_served = ticket;
         m_changed.notify_all();
@@ -376,23 +383,18 @@ namespace {
 std::function<void(const QString &)> playWatcher;
 } // namespace
 
-// Called straight from handlers: even running out of memory here only means silence.
 void play(const QString &path)
 {
-    try {
+    silently([&] {
         if (playWatcher)
             playWatcher(path);
         AudioOutput::instance().playFile(path);
-    } catch (...) {
-    }
+    });
 }
 
 void prepare()
 {
-    try {
-        AudioOutput::instance();
-    } catch (...) {
-    }
+    silently([] { AudioOutput::instance(); });
 }
 
 void setPlayWatcher(std::function<void(const QString &path)> watcher)

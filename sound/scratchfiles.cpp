@@ -63,7 +63,7 @@ const QString TempNotText = QStringLiteral(
 std::optional<QString> tempAsText()
 {
     const QByteArray bytes = qgetenv("TEMP");
-    const QString folder = QFile::decodeName(bytes);
+    QString folder = QFile::decodeName(bytes);
     if (QFile::encodeName(folder) != bytes)
         return std::nullopt;
     return folder;

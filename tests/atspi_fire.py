@@ -24,9 +24,11 @@ WAIT_SECONDS = 15
 
 
 def record(node):
+    # A role by its pyatspi constant ("ROLE_PUSH_BUTTON"): libatspi renames
+    # the roles' readable names and nicks between releases, not their values.
     states = node.getState()
     return {
-        "role": node.getRoleName(),
+        "role": str(pyatspi.Role(int(node.getRole()))),
         "name": node.name,
         "description": node.description,
         "showing": states.contains(pyatspi.STATE_SHOWING),
@@ -86,7 +88,7 @@ def fire(app_name, delay):
     console = wait_for(lambda: children(app)[0] if children(app) else None)
     report["console"] = record(console)
 
-    delay_box = find(console, lambda n: n.getRoleName() == "text" and n.name == "Delay")
+    delay_box = find(console, lambda n: n.getRole() == pyatspi.ROLE_TEXT and n.name == "Delay")
     fire_button = find(console, lambda n: n.name == "FIRE!")
     if delay_box is None or fire_button is None:
         raise RuntimeError("no delay box or FIRE! button")

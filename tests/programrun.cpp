@@ -158,8 +158,8 @@ void runTool(const QString &program, const QStringList &arguments)
 std::vector<qint16> widen(const QByteArray &levels)
 {
     std::vector<qint16> samples(size_t(levels.size()));
-    std::transform(levels.begin(), levels.end(), samples.begin(),
-                   [](char level) { return qint16((quint8(level) - 128) * 256); });
+    std::ranges::transform(levels, samples.begin(),
+                           [](char level) { return qint16((quint8(level) - 128) * 256); });
     return samples;
 }
 

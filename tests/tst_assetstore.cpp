@@ -7,6 +7,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cerrno>
 
 using namespace Qt::StringLiterals;
@@ -85,7 +86,7 @@ void tst_AssetStore::layout()
     const QByteArray after = wav.mid(DataOffset + samples);
     QCOMPARE(after, QByteArray(length - DataOffset - samples, '\0'));
     const QByteArray sound = wav.mid(DataOffset, samples);
-    QVERIFY(std::any_of(sound.begin(), sound.end(), [](char v) { return quint8(v) != 128; }));
+    QVERIFY(std::ranges::any_of(sound, [](char v) { return quint8(v) != 128; }));
 }
 
 void tst_AssetStore::sdlReadsChunksByTheirLengths_data()

@@ -49,8 +49,8 @@ QJsonObject findNode(const QJsonObject &node, const QString &role, const QString
 
 void collectUnnamed(const QJsonObject &node, QStringList &unnamed)
 {
-    static const QStringList reachable = {"push button", "radio button", "check box",    "slider",
-                                          "spin button", "text",         "progress bar", "image"};
+    static const QStringList reachable = {"ROLE_PUSH_BUTTON", "ROLE_RADIO_BUTTON", "ROLE_CHECK_BOX",    "ROLE_SLIDER",
+                                          "ROLE_SPIN_BUTTON", "ROLE_TEXT",         "ROLE_PROGRESS_BAR", "ROLE_IMAGE"};
     if (node.value("showing").toBool() && reachable.contains(node.value("role").toString()) &&
         node.value("name").toString().trimmed().isEmpty())
         unnamed << node.value("role").toString();
@@ -94,31 +94,31 @@ void tst_AtSpi::consoleControls_data()
     QTest::addColumn<QString>("role");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("description"); // a part of it
-    QTest::newRow("PowerSlider") << "slider"
+    QTest::newRow("PowerSlider") << "ROLE_SLIDER"
                                  << "Power"
                                  << "Ultrasonic Infrared Orbital Laser";
-    QTest::newRow("TargetTextBox") << "text"
+    QTest::newRow("TargetTextBox") << "ROLE_TEXT"
                                    << "Target"
                                    << "32 characters";
-    QTest::newRow("DelayTextBox") << "text"
+    QTest::newRow("DelayTextBox") << "ROLE_TEXT"
                                   << "Delay"
                                   << "1 to 20";
-    QTest::newRow("DelayUpDown") << "filler"
+    QTest::newRow("DelayUpDown") << "ROLE_FILLER"
                                  << "Delay spinner"
                                  << "one second";
-    QTest::newRow("up arrow") << "push button"
+    QTest::newRow("up arrow") << "ROLE_PUSH_BUTTON"
                               << "Up"
                               << "";
-    QTest::newRow("down arrow") << "push button"
+    QTest::newRow("down arrow") << "ROLE_PUSH_BUTTON"
                                 << "Down"
                                 << "";
-    QTest::newRow("ProgressBar1") << "progress bar"
+    QTest::newRow("ProgressBar1") << "ROLE_PROGRESS_BAR"
                                   << "Countdown"
                                   << "one step a second";
-    QTest::newRow("FireButton") << "push button"
+    QTest::newRow("FireButton") << "ROLE_PUSH_BUTTON"
                                 << "FIRE!"
                                 << "countdown";
-    QTest::newRow("PenaltyBoxRadio") << "radio button"
+    QTest::newRow("PenaltyBoxRadio") << "ROLE_RADIO_BUTTON"
                                      << "Penalty Box"
                                      << "";
 }
@@ -161,10 +161,10 @@ void tst_AtSpi::resultWindow()
     const QJsonObject result = m_report.value("result").toObject();
     QCOMPARE(result.value("name").toString(), QStringLiteral("KABOOM!"));
     QCOMPARE(result.value("description").toString(), verdict);
-    const QJsonObject ok = findNode(result, "push button", "OK");
+    const QJsonObject ok = findNode(result, "ROLE_PUSH_BUTTON", "OK");
     QVERIFY(ok.value("focused").toBool());
     QCOMPARE(ok.value("description").toString(), verdict);
-    QVERIFY(findNode(result, "image", "Fireball")
+    QVERIFY(findNode(result, "ROLE_IMAGE", "Fireball")
                 .value("description")
                 .toString()
                 .contains("jungle call"));

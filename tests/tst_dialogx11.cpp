@@ -84,9 +84,11 @@ void tst_DialogX11::screenshot()
     QCOMPARE(X11Windows().geometry(dialog->winId()), QRect(184, 250, 402, 213));
 
     QImage shot;
-    QTRY_VERIFY_WITH_TIMEOUT((shot = dialog->screen()->grabWindow(dialog->winId()).toImage(),
-                              countPixels(shot, dialog->BOOMLabel->geometry(), isRed) > 0),
-                             5000);
+    const auto boomShown = [&] {
+        shot = dialog->screen()->grabWindow(dialog->winId()).toImage();
+        return countPixels(shot, dialog->BOOMLabel->geometry(), isRed) > 0;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(boomShown(), 5000);
     const QString file = QDir::current().absoluteFilePath(QStringLiteral("dialog.png"));
     QVERIFY(shot.save(file));
     QFile::remove(QStringLiteral("/tmp/dialog.png"));

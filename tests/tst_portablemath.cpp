@@ -6,6 +6,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <numbers>
 
 // The generator's own elementary functions, held against the C library's over
 // the ranges the sounds and pictures use, and at the edges where a hand-made
@@ -166,7 +167,7 @@ void tst_PortableMath::twoArguments()
 void tst_PortableMath::edges_data()
 {
     constexpr double inf = std::numeric_limits<double>::infinity();
-    constexpr double pi = 3.141592653589793;
+    constexpr double pi = std::numbers::pi;
     QTest::addColumn<double>("value");
     QTest::addColumn<double>("expected");
 

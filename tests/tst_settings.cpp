@@ -62,8 +62,8 @@ void tst_Settings::number()
     const std::optional<double> converted = settings::toNumber(text);
     QCOMPARE(converted.has_value(), accepted);
     if (accepted) {
-        QCOMPARE(*converted, value);
-        QCOMPARE(*settings::wholePart(text), std::floor(value));
+        QCOMPARE(converted, std::optional(value));
+        QCOMPARE(settings::wholePart(text), std::optional(std::floor(value)));
     }
 }
 

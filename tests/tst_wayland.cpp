@@ -112,12 +112,6 @@ void tst_Wayland::oneFiringEndsCleanly()
     program.environment().insert("QT_QPA_PLATFORM", "wayland");
     program.environment().insert("WAYLAND_DISPLAY", m_socket);
     program.environment().remove("DISPLAY");
-    // Qt's Wayland platform starts Mesa's EGL to learn whether it may draw
-    // window decorations; Mesa's driver keeps an allocation made once per
-    // process and is unloaded at exit, so a sanitizer build's leak report
-    // names no library unless the allocation's whole stack is unwound.
-    if (const QString options = program.environment().value("ASAN_OPTIONS"); !options.isEmpty())
-        program.environment().insert("ASAN_OPTIONS", options + ":fast_unwind_on_malloc=0");
     program.start(temp.path());
 
     const QJsonObject report = m_bus->fire(QStringLiteral("vantory-laser"), QStringLiteral("1"));

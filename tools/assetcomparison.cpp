@@ -97,10 +97,9 @@ QString whereBytesDiffer(const QString &name, const QByteArray &committed,
         return sizes + QStringLiteral("; decoded: ") +
                imagesWithin(images, decodeAll(generated, name), {}).report;
     }
-    const auto part =
-        std::mismatch(committed.begin(), committed.end(), generated.begin(), generated.end());
+    const auto part = std::ranges::mismatch(committed, generated);
     return sizes +
-           QStringLiteral("; first difference at byte %1").arg(part.first - committed.begin());
+           QStringLiteral("; first difference at byte %1").arg(part.in1 - committed.begin());
 }
 
 } // namespace

@@ -17,9 +17,10 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 // ln 2 and pi/2 split so that the leading parts times a moderate integer are
 // exact (Cody and Waite's argument reduction).
+// NOLINTNEXTLINE(modernize-use-std-numbers): the leading part of ln 2, not ln 2.
 constexpr double kLn2High = 6.93147180369123816490e-01;
 constexpr double kLn2Low = 1.90821492927058770002e-10;
-constexpr double kInverseLn2 = 1.44269504088896338700e+00;
+constexpr double kInverseLn2 = std::numbers::log2e;
 constexpr double kHalfPi1 = 1.57079632673412561417e+00;
 constexpr double kHalfPi2 = 6.07710050630396597660e-11;
 constexpr double kHalfPi3 = 2.02226624871116645580e-21;
