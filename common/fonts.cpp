@@ -17,10 +17,9 @@ QString installedFace(const QString &family)
     QStringList faces = QFont::substitutes(family);
     faces.prepend(family);
     for (const QString &face : std::as_const(faces)) {
-        const auto found =
-            std::ranges::find_if(installed, [&](const QString &name) {
-                return name.compare(face, Qt::CaseInsensitive) == 0;
-            });
+        const auto found = std::ranges::find_if(installed, [&](const QString &name) {
+            return name.compare(face, Qt::CaseInsensitive) == 0;
+        });
         if (found != installed.end())
             return *found;
     }

@@ -75,8 +75,7 @@ void ignoreAlsaError(const char *, int, const char *, int, const char *, ...) {}
 
 // Sound is never worth a failure: whatever goes wrong on its way, even
 // running out of memory, only means silence.
-template <typename Work>
-void silently(const Work &work) noexcept
+template <typename Work> void silently(const Work &work) noexcept
 {
     try {
         work();

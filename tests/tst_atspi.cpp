@@ -49,8 +49,9 @@ QJsonObject findNode(const QJsonObject &node, const QString &role, const QString
 
 void collectUnnamed(const QJsonObject &node, QStringList &unnamed)
 {
-    static const QStringList reachable = {"ROLE_PUSH_BUTTON", "ROLE_RADIO_BUTTON", "ROLE_CHECK_BOX",    "ROLE_SLIDER",
-                                          "ROLE_SPIN_BUTTON", "ROLE_TEXT",         "ROLE_PROGRESS_BAR", "ROLE_IMAGE"};
+    static const QStringList reachable = {
+        "ROLE_PUSH_BUTTON", "ROLE_RADIO_BUTTON", "ROLE_CHECK_BOX",    "ROLE_SLIDER",
+        "ROLE_SPIN_BUTTON", "ROLE_TEXT",         "ROLE_PROGRESS_BAR", "ROLE_IMAGE"};
     if (node.value("showing").toBool() && reachable.contains(node.value("role").toString()) &&
         node.value("name").toString().trimmed().isEmpty())
         unnamed << node.value("role").toString();

@@ -129,8 +129,8 @@ void LandMap::rasterise()
         const double lat = kSouth + (row + 0.5) * kStep;
         for (int column = 0; column < kColumns; ++column) {
             const double lon = kWest + (column + 0.5) * kStep;
-            const bool land = std::ranges::any_of(kOutlines,
-                                                  [&](auto outline) { return inside(outline, lon, lat); });
+            const bool land = std::ranges::any_of(
+                kOutlines, [&](auto outline) { return inside(outline, lon, lat); });
             m_land[static_cast<std::size_t>(row) * kColumns + column] = land ? 1.0F : 0.0F;
         }
     }
