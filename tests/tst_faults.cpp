@@ -139,14 +139,16 @@ void tst_Faults::signalEndsProgram_data()
             };
             add("idle", "", 0);
             add("locked wait, boom due in it", "1", 1300);
-            add("locked wait", "3", 800);
-            add("countdown", "3", 2500);
+            add("locked wait", "20", 800);
+            add("countdown", "20", 2500);
         }
     }
 }
 
-// Ends means exit status 0 and no scratch file left, within about the rest
-// of the locked wait after the signal.
+// Ends means exit status 0 and no scratch file left, once the rest of the
+// locked wait has passed, long before a countdown of 20 seconds would have
+// ended: a program that waited for it is what the bound catches, and a busy
+// machine that takes seconds to end one is not.
 void tst_Faults::signalEndsProgram()
 {
     QFETCH(bool, resultOpen);
@@ -169,10 +171,10 @@ void tst_Faults::signalEndsProgram()
     QElapsedTimer sinceSignal;
     sinceSignal.start();
     QCOMPARE(::kill(pid_t(m_program->pid()), signal), 0);
-    m_program->verifyCleanEnd(temp.path(), 8000);
+    m_program->verifyCleanEnd(temp.path());
     const qint64 endedAfter = sinceSignal.elapsed();
     const qint64 restOfWait = delay.isEmpty() ? 0 : qMax(0, 2000 - signalAt);
-    QVERIFY2(endedAfter < restOfWait + 1500, qPrintable(QString::number(endedAfter)));
+    QVERIFY2(endedAfter < restOfWait + 6000, qPrintable(QString::number(endedAfter)));
 }
 
 void tst_Faults::signalWithMessageUp_data()

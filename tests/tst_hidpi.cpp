@@ -94,14 +94,16 @@ void tst_HiDpi::cleanup()
     m_properties->setText(m_properties->root(), "RESOURCE_MANAGER", {});
 }
 
-// Two grabs a moment apart that agree: the window has finished painting.
+// Two grabs a moment apart that agree and show more than one colour: the
+// window has finished painting. A program held up on a busy machine leaves a
+// blank window blank for longer than a moment.
 QImage tst_HiDpi::stableGrab(xcb_window_t window) const
 {
     QImage previous;
     for (int attempt = 0; attempt < 50; ++attempt) {
         QTest::qWait(200);
         const QImage shot = QGuiApplication::primaryScreen()->grabWindow(window).toImage();
-        if (!previous.isNull() && shot == previous)
+        if (!previous.isNull() && shot == previous && strongestContrast(shot, shot.rect()) > 1.0)
             return shot.convertToFormat(QImage::Format_RGB32);
         previous = shot;
     }

@@ -17,7 +17,6 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
 // ln 2 and pi/2 split so that the leading parts times a moderate integer are
 // exact (Cody and Waite's argument reduction).
-// NOLINTNEXTLINE(modernize-use-std-numbers): the leading part of ln 2, not ln 2.
 constexpr double kLn2High = 6.93147180369123816490e-01;
 constexpr double kLn2Low = 1.90821492927058770002e-10;
 constexpr double kInverseLn2 = std::numbers::log2e;
