@@ -82,9 +82,17 @@ for node in null zero full random urandom tty; do
 done
 mkdir "$root/dev/pts" "$root/dev/shm"
 mount -t devpts -o newinstance,ptmxmode=0666 devpts "$root/dev/pts"
-ln -s pts/ptmx "$root/dev/ptmx"
 mount -t tmpfs -o mode=1777,nosuid,nodev shm "$root/dev/shm"
-exec chroot "$root" env -i CI="$2" HOME=/root TERM=dumb \
+ln -s pts/ptmx "$root/dev/ptmx"
+ln -s /proc/self/fd "$root/dev/fd"
+ln -s fd/0 "$root/dev/stdin"
+ln -s fd/1 "$root/dev/stdout"
+ln -s fd/2 "$root/dev/stderr"
+# LASER_LANE=1: the test command leaves out the benchmarks and clang-tidy
+# over the asset generator (scripts/test.sh says why), which
+# the run on this machine covers, to keep the lane within 12 minutes on two
+# processors.
+exec chroot "$root" env -i CI="$2" HOME=/root TERM=dumb LASER_LANE=1 \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
     bash -c 'cd /src && exec bash scripts/test.sh' </dev/null
 INNER

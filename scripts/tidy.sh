@@ -2,8 +2,9 @@
 # SPDX-License-Identifier: MIT
 # Runs clang-tidy with the committed .clang-tidy over every source file the
 # configured builds compile (build/default unless other folders are given;
-# the first to compile a file gives its command), one per processor. Any
-# finding fails the run.
+# the first to compile a file gives its command), one per processor, or only
+# those in the top-level folders LASER_TIDY_FOLDERS names (space-separated).
+# Any finding fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 builds=("$@")
@@ -24,11 +25,15 @@ mkdir -p "$database"
 python3 - "$database" "${builds[@]}" <<'PY' >"$build/tidy-files.txt"
 import json, os, re, sys
 checked = {}
+top = os.path.realpath(".")
+folders = os.environ.get("LASER_TIDY_FOLDERS", "").split()
 for folder in sys.argv[2:]:
     build = os.path.realpath(folder)
     for entry in json.load(open(os.path.join(build, "compile_commands.json"))):
         source = os.path.realpath(entry["file"])
         if source in checked or source.startswith(build + os.sep):
+            continue
+        if folders and os.path.relpath(source, top).split(os.sep)[0] not in folders:
             continue
         entry["command"] = re.sub(r" -Winvalid-pch| -include \S*cmake_pch\.hxx", "", entry["command"])
         checked[source] = entry
