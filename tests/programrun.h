@@ -54,6 +54,9 @@ private:
     qint64 m_group = 0;
 };
 
+// The console's caption, by which tests find the program's main window.
+inline const QString ConsoleTitle = QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:");
+
 // Runs a command to its end and checks that it succeeded.
 void runTool(const QString &program, const QStringList &arguments);
 

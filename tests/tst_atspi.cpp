@@ -33,8 +33,6 @@ private:
 
 namespace {
 
-const QString ConsoleTitle = QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:");
-
 QJsonObject findNode(const QJsonObject &node, const QString &role, const QString &name)
 {
     if (node.value("role").toString() == role && node.value("name").toString() == name)

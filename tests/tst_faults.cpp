@@ -51,7 +51,6 @@ private:
 
 namespace {
 
-const QString ConsoleTitle = QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:");
 const QPoint DelayBox(16 + 12, 208 + 12);
 const QPoint TargetBox(200 + 100, 160 + 12);
 const QPoint FireButton(336 + 40, 208 + 12);

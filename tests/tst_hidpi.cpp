@@ -41,7 +41,6 @@ private:
 
 namespace {
 
-const QString ConsoleTitle = QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:");
 const QSize ConsoleSize(430, 244);
 // Between the slider and the target heading, clear of every control: the
 // satellite's dish and body, where the picture has the most detail.

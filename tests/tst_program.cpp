@@ -48,8 +48,6 @@ private:
     std::unique_ptr<ProgramRun> m_program;
 };
 
-const QString ConsoleTitle = QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:");
-
 void tst_Program::initTestCase()
 {
     if (QGuiApplication::platformName() != QLatin1String("xcb"))

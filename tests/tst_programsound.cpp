@@ -41,7 +41,6 @@ private:
 
 namespace {
 
-const QString ConsoleTitle = QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:");
 const QString ResultTitle = QStringLiteral("KABOOM!");
 constexpr auto Rate = size_t(DeviceRate);
 // The program gives a stalled sound server 400 ms at exit (tst_soundserver

@@ -45,7 +45,6 @@ private:
 
 namespace {
 
-const QString ConsoleTitle = QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:");
 constexpr auto Rate = qsizetype(DeviceRate);
 
 QStringList scratchNames()

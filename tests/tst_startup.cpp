@@ -40,12 +40,6 @@ private:
     std::unique_ptr<ProgramRun> m_program;
 };
 
-namespace {
-
-const QString ConsoleTitle = QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:");
-
-} // namespace
-
 void tst_Startup::init()
 {
     QVERIFY2(startServer(), qPrintable(m_server->log()));
