@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include <wayland-client.h>
 #include <xcb/xcb.h>
 
 namespace {
@@ -50,6 +51,29 @@ void holdWhileConnecting(QtMsgType type, const QMessageLogContext &context, cons
     heldMessages.append({type, QByteArray(context.category), text});
 }
 
+// Whether the Wayland compositor offers to draw its clients' frames
+// (xdg-decoration); one it cannot be asked counts as drawing them, and Qt
+// is left to find out.
+bool compositorDrawsFrames()
+{
+    wl_display *display = wl_display_connect(nullptr);
+    if (!display)
+        return true;
+    bool offered = false;
+    static const wl_registry_listener listener = {
+        [](void *data, wl_registry *, uint32_t, const char *interface, uint32_t) {
+            if (QByteArrayView(interface) == "zxdg_decoration_manager_v1")
+                *static_cast<bool *>(data) = true;
+        },
+        [](void *, wl_registry *, uint32_t) {}};
+    wl_registry *registry = wl_display_get_registry(display);
+    wl_registry_add_listener(registry, &listener, &offered);
+    const bool answered = wl_display_roundtrip(display) >= 0;
+    wl_registry_destroy(registry);
+    wl_display_disconnect(display);
+    return offered || !answered;
+}
+
 xcb_connection_t *connectWithin(int timeoutMs)
 {
     const QDeadlineTimer deadline(timeoutMs);
@@ -68,9 +92,21 @@ xcb_connection_t *connectWithin(int timeoutMs)
 
 DisplayProbe::DisplayProbe()
 {
-    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") ||
-        qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         return;
+    if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) {
+        // A compositor that draws no window frames (GNOME's) leaves them to
+        // Qt, whose frames carry minimise, maximise and close on every window
+        // alike. Through the desktop's X server the desktop draws them, in
+        // its own style, with the buttons each window asks for; there the
+        // result window also keeps its place and stays out of the taskbar.
+        if (!compositorDrawsFrames() && qEnvironmentVariableIsSet("DISPLAY")) {
+            m_connection = connectWithin(0);
+            if (m_connection)
+                qputenv("QT_QPA_PLATFORM", "xcb");
+        }
+        return;
+    }
     if (!qEnvironmentVariableIsSet("DISPLAY")) {
         m_problem = unreachable({});
         return;

@@ -9,7 +9,8 @@ struct xcb_connection_t;
 // can say in plain words that it has no display instead of aborting inside
 // the platform plugin. A bare X server starts over whenever its last client
 // leaves and refuses connections meanwhile, so the probe asks again for a
-// moment, and holds its connection until Qt has one of its own.
+// moment, and holds its connection until Qt has one of its own. On a Wayland
+// desktop that draws no window frames it chooses the desktop's X server.
 class DisplayProbe {
 public:
     DisplayProbe();

@@ -62,13 +62,13 @@ void Dialog::createWindow()
     setObjectName(QStringLiteral("Dialog"));
     setWindowTitle(QStringLiteral("KABOOM!"));
     setWindowIcon(fireballIcon());
-    // The hints leave the close box as the only button. A tool window alone
-    // still gets a taskbar entry from many taskbars on X11.
-    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    // The hints leave the close box as the only button. An ordinary window,
+    // not a tool or dialog window: Qt gives those, when they have no owner,
+    // an invisible one that window managers reject, and desktops leave them
+    // out of more than the taskbar.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     new SkipTaskbar(this);
-    // Qt takes tool windows out of the last-window count; this one must keep the program alive.
-    setAttribute(Qt::WA_QuitOnClose);
     setAttribute(Qt::WA_DeleteOnClose);
     setGeometry(184, 250, 402, 213);
     setFixedSize(402, 213);

@@ -8,12 +8,12 @@
 
 class QWidget;
 
-// Keeps a top-level window out of taskbars and pagers on X11. A tool window
-// is typed a utility window there, which many taskbars list all the same; the
-// window states _NET_WM_STATE_SKIP_TASKBAR and _NET_WM_STATE_SKIP_PAGER say
-// it plainly. They are written to the window before each map, since a window
-// manager drops them when the window is withdrawn, and asked of the window
-// manager once it is mapped, in case it dropped them after they were written.
+// Keeps a top-level window out of taskbars and pagers on X11: the window
+// states _NET_WM_STATE_SKIP_TASKBAR and _NET_WM_STATE_SKIP_PAGER say so,
+// which no Qt window flag does. They are written to the window before each
+// map, since a window manager drops them when the window is withdrawn, and
+// asked of the window manager once it is mapped, in case it dropped them
+// after they were written.
 // Elsewhere (Wayland, offscreen) it does nothing: there is no such request.
 class SkipTaskbar : public QObject, public QAbstractNativeEventFilter {
     Q_OBJECT

@@ -10,7 +10,7 @@ set -euo pipefail
 
 run=(
     cmake ninja-build g++ pkg-config
-    qt6-base-dev qt6-qpa-plugins libsdl2-dev libxcb1-dev libfontconfig-dev
+    qt6-base-dev qt6-qpa-plugins libsdl2-dev libxcb1-dev libwayland-dev libfontconfig-dev
     fonts-liberation fonts-dejavu-core
 )
 test=(
@@ -19,7 +19,7 @@ test=(
     libgif-dev
     # Real desktop components the tests start for themselves.
     xvfb xauth xdotool x11-utils
-    openbox weston qt6-wayland qt6ct
+    openbox weston xwayland qt6-wayland qt6ct
     pulseaudio pulseaudio-utils
     dbus-daemon at-spi2-core python3-pyatspi
     # Packaging and its checks.

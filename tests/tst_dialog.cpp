@@ -96,7 +96,7 @@ void tst_Dialog::window()
     QVERIFY(!m_dialog->isModal());
     QCOMPARE(m_dialog->geometry(), QRect(184, 250, 402, 213));
     QCOMPARE(m_dialog->minimumSize(), m_dialog->maximumSize());
-    QCOMPARE(m_dialog->windowType(), Qt::Tool);
+    QCOMPARE(m_dialog->windowType(), Qt::Window);
     const Qt::WindowFlags flags = m_dialog->windowFlags();
     QVERIFY(flags & Qt::WindowCloseButtonHint);
     QVERIFY(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));

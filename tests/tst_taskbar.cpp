@@ -21,9 +21,10 @@
 #include <memory>
 
 // On a real X server with a real window manager (openbox), the windows as a
-// taskbar sees them: which ones the window manager lists, and which of those
-// ask to be left out of taskbars and pagers. Without a window manager the
-// states must already be on the window when it maps.
+// taskbar sees them: which ones the window manager lists, which of those ask
+// to be left out of taskbars and pagers, and which buttons their frames get.
+// Without a window manager the states must already be on the window when it
+// maps.
 class tst_Taskbar : public QObject {
     Q_OBJECT
 
@@ -36,6 +37,8 @@ private slots:
     void cleanup();
     void resultWindowSkipsTaskbar_data();
     void resultWindowSkipsTaskbar();
+    void frameButtons_data();
+    void frameButtons();
     void consoleClassIsTheLaunchers();
     void launcherStartsFeedback();
 
@@ -109,8 +112,52 @@ void tst_Taskbar::verifyLeftOut(const QWidget &window, bool windowManager)
         QVERIFY(settled());
     const QStringList now = states(window);
     QVERIFY2(now.contains(SkipTaskbar) && now.contains(SkipPager), qPrintable(now.join(", ")));
-    QCOMPARE(m_x11->atomNames(xcb_window_t(window.winId()), "_NET_WM_WINDOW_TYPE").value(0),
-             QStringLiteral("_NET_WM_WINDOW_TYPE_UTILITY"));
+    // An ordinary window without an owner: GNOME's window manager rejects
+    // the invisible owner Qt gives a tool or dialog window that has none.
+    const auto id = xcb_window_t(window.winId());
+    QCOMPARE(m_x11->atomNames(id, "_NET_WM_WINDOW_TYPE")
+                 .value(0, QStringLiteral("_NET_WM_WINDOW_TYPE_NORMAL")),
+             QStringLiteral("_NET_WM_WINDOW_TYPE_NORMAL"));
+    QVERIFY(m_x11->values(id, "WM_TRANSIENT_FOR").isEmpty());
+}
+
+void tst_Taskbar::frameButtons_data()
+{
+    QTest::addColumn<bool>("resultWindow");
+    QTest::addColumn<bool>("minimise");
+    QTest::newRow("console") << false << true;
+    QTest::newRow("result window") << true << false;
+}
+
+// The buttons each frame gets: the boxes the window asks any window manager
+// to draw (the decorations of _MOTIF_WM_HINTS, which openbox and GNOME's
+// window manager follow), a close box always, a minimise box on the console
+// only, a maximise box never; and openbox, which lets any window be
+// minimised whatever it draws, lets neither be maximised.
+void tst_Taskbar::frameButtons()
+{
+    QFETCH(bool, resultWindow);
+    QFETCH(bool, minimise);
+    QVERIFY2(startOpenbox(), qPrintable(m_openbox->log()));
+    Form1 console;
+    DialogHost host(console);
+    console.show();
+    host.Show();
+    QWidget *window = resultWindow ? static_cast<QWidget *>(host.dialog()) : &console;
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    QVERIFY(settled());
+    const auto id = xcb_window_t(window->winId());
+    constexpr quint32 DecorationsGiven = 2, Title = 8, Minimise = 32, Maximise = 64;
+    const QList<quint32> hints = m_x11->values(id, "_MOTIF_WM_HINTS");
+    QVERIFY(hints.size() >= 3 && (hints[0] & DecorationsGiven));
+    QVERIFY(hints[2] & Title);
+    QCOMPARE(bool(hints[2] & Minimise), minimise);
+    QVERIFY(!(hints[2] & Maximise));
+    const QStringList allowed = m_x11->atomNames(id, "_NET_WM_ALLOWED_ACTIONS");
+    QVERIFY2(allowed.contains("_NET_WM_ACTION_CLOSE") &&
+                 !allowed.contains("_NET_WM_ACTION_MAXIMIZE_HORZ") &&
+                 !allowed.contains("_NET_WM_ACTION_MAXIMIZE_VERT"),
+             qPrintable(allowed.join(", ")));
 }
 
 void tst_Taskbar::resultWindowSkipsTaskbar_data()
@@ -174,8 +221,7 @@ void tst_Taskbar::consoleClassIsTheLaunchers()
     QTemporaryDir temp;
     ProgramRun program;
     program.start(temp.path());
-    const xcb_window_t console =
-        X11Windows().waitFor(QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:"), 15000);
+    const xcb_window_t console = X11Windows().waitFor(ConsoleTitle, 15000);
     QVERIFY(console);
     // Instance and class, each ended by a zero byte.
     const QList<QByteArray> wmClass = m_x11->text(console, "WM_CLASS").split('\0');
@@ -272,8 +318,7 @@ void tst_Taskbar::launcherStartsFeedback()
     auto stop = qScopeGuard([pid] { ::kill(pid_t(pid), SIGKILL); });
 
     QCOMPARE(said.value(0), QStringLiteral("id laser-test-launch_TIME0"));
-    const xcb_window_t console =
-        X11Windows().waitFor(QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:"), 15000);
+    const xcb_window_t console = X11Windows().waitFor(ConsoleTitle, 15000);
     QFile errors(log);
     QVERIFY2(console, errors.open(QIODevice::ReadOnly) ? errors.readAll().constData() : "no log");
     const QString ended = QStringLiteral("remove: ID=laser-test-launch_TIME0");

@@ -2,11 +2,13 @@
 #include "accessibilitybus.h"
 #include "programrun.h"
 #include "service.h"
+#include "x11windows.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -22,7 +24,9 @@
 // The real program on Qt's native Wayland platform under a real compositor
 // (weston, headless). The compositor has no input devices, so the firing is
 // driven through the accessibility bus as a screen reader user would; the
-// compositor's own log of the protocol shows what it was told.
+// compositor's own log of the protocol shows what it was told. Weston, like
+// GNOME, draws no frames for Wayland windows; left to choose, the program
+// takes the compositor's X server, whose window manager draws them.
 class tst_Wayland : public QObject {
     Q_OBJECT
 
@@ -31,6 +35,7 @@ private slots:
     void cleanupTestCase();
     void oneFiringEndsCleanly();
     void appIdIsTheLauncherName();
+    void framesLeftToTheDesktop();
 
 private:
     bool compositorAnswers() const;
@@ -38,6 +43,7 @@ private:
 
     QTemporaryDir m_runtime;
     QString m_socket;
+    QString m_xDisplay;
     std::unique_ptr<Service> m_weston;
     std::unique_ptr<AccessibilityBus> m_bus;
 };
@@ -58,13 +64,25 @@ void tst_Wayland::initTestCase()
     environment.insert("XDG_RUNTIME_DIR", m_runtime.path());
     environment.remove("DISPLAY");
     environment.remove("WAYLAND_DISPLAY");
+    QStringList arguments = {"--backend=headless-backend.so",
+                             "--socket=" + m_socket,
+                             "--no-config",
+                             "--idle-time=0",
+                             "--logger-scopes=log,proto",
+                             "--log=" + m_runtime.filePath("weston.log")};
+    const bool xwayland = !QStandardPaths::findExecutable(QStringLiteral("Xwayland")).isEmpty();
+    if (xwayland)
+        arguments << "--xwayland";
     m_weston = std::make_unique<Service>(QStringLiteral("weston"));
-    QVERIFY2(m_weston->start(QStringLiteral("weston"),
-                             {"--backend=headless-backend.so", "--socket=" + m_socket,
-                              "--no-config", "--idle-time=0", "--logger-scopes=log,proto",
-                              "--log=" + m_runtime.filePath("weston.log")},
-                             environment, [this] { return compositorAnswers(); }),
+    QVERIFY2(m_weston->start(QStringLiteral("weston"), arguments, environment,
+                             [this] { return compositorAnswers(); }),
              qPrintable(m_weston->log()));
+    // Weston names the X display it listens on; its X server starts with the first client.
+    static const QRegularExpression listening(QStringLiteral("listening on display (:\\d+)"));
+    if (xwayland) {
+        QTRY_VERIFY_WITH_TIMEOUT(listening.match(protocolLog()).hasMatch(), 5000);
+        m_xDisplay = listening.match(protocolLog()).captured(1);
+    }
 
     m_bus = std::make_unique<AccessibilityBus>(m_runtime.path());
     QVERIFY2(m_bus->start(), qPrintable(m_bus->log()));
@@ -146,6 +164,27 @@ void tst_Wayland::appIdIsTheLauncherName()
     QVERIFY2(seen.size() >= 2, "the console and the result window each name their app id");
     for (const QString &appId : seen)
         QCOMPARE(appId, expected);
+}
+
+// Without QT_QPA_PLATFORM the program asks the compositor, finds that it
+// draws no frames, and shows its windows on the compositor's X server; the
+// buttons the window manager draws there are tst_taskbar's.
+void tst_Wayland::framesLeftToTheDesktop()
+{
+    if (m_xDisplay.isEmpty())
+        QSKIP("needs Xwayland");
+    QTemporaryDir temp;
+    ProgramRun program;
+    program.environment().insert("WAYLAND_DISPLAY", m_socket);
+    program.environment().insert("DISPLAY", m_xDisplay);
+    program.start(temp.path());
+    xcb_connection_t *connection = xcb_connect(qPrintable(m_xDisplay), nullptr);
+    auto disconnect = qScopeGuard([connection] { xcb_disconnect(connection); });
+    const X11Windows windows(connection);
+    const xcb_window_t console = windows.waitFor(ConsoleTitle, 15000, program.pid());
+    QVERIFY2(console, "no console on the compositor's X server");
+    windows.requestClose(console);
+    program.verifyCleanEnd(temp.path());
 }
 
 QTEST_MAIN(tst_Wayland)
