@@ -4,8 +4,9 @@
 # Debian 12 or 13: `run` what building and starting the program takes,
 # `test` that and everything the tests, the sanitizer build, clang-tidy and
 # the package check use, `bench` the benchmarks' tools, `lane` what
-# scripts/lane.sh needs to make a fresh root. Every name here exists on both
-# releases. Safe to rerun: apt is asked only for what is missing.
+# scripts/lane.sh needs to make a fresh root, `gnome` what scripts/gnome.sh
+# runs in one. Every name here exists on both releases. Safe to rerun: apt is
+# asked only for what is missing.
 set -euo pipefail
 
 run=(
@@ -31,14 +32,18 @@ test=(
 )
 bench=("${test[@]}" valgrind)
 lane=(mmdebstrap)
+# A headless GNOME session for scripts/gnome.sh, with the accessibility bus
+# that drives the program there.
+gnome=("${run[@]}" gnome-shell xwayland dbus-daemon at-spi2-core python3-pyatspi)
 
 case ${1:-} in
     run) packages=("${run[@]}") ;;
     test) packages=("${test[@]}") ;;
     bench) packages=("${bench[@]}") ;;
     lane) packages=("${lane[@]}") ;;
+    gnome) packages=("${gnome[@]}") ;;
     *)
-        echo "usage: $0 run|test|bench|lane" >&2
+        echo "usage: $0 run|test|bench|lane|gnome" >&2
         exit 2
         ;;
 esac

@@ -3,11 +3,12 @@
 """Drives one firing of the launcher as a screen reader user would, through
 the AT-SPI accessibility bus, and reports what a screen reader finds.
 
-Usage: atspi_fire.py APPLICATION DELAY
+Usage: atspi_fire.py APPLICATION DELAY [open]
 
 Finds APPLICATION on the accessibility bus, records its console window,
 replaces the delay text with DELAY, presses FIRE!, waits for the result
-window, records it, presses its OK button and waits for it to close. Prints
+window, records it, presses its OK button and waits for it to close (with
+"open", leaves it open for the caller to look at). Prints
 one JSON object: the two windows as trees of role, name, description and
 states, the seconds from the press to the result window, and whether the
 result window closed. Exits 1, with "error" in the object, when a step
@@ -80,7 +81,7 @@ def press(node):
     actions.doAction(names.index("Press"))
 
 
-def fire(app_name, delay):
+def fire(app_name, delay, leave_open):
     report = {}
     app = application(app_name)
     if app is None:
@@ -101,6 +102,8 @@ def fire(app_name, delay):
         raise RuntimeError("no result window")
     report["resultAfter"] = time.monotonic() - pressed
     report["result"] = record(result)
+    if leave_open:
+        return report
 
     press(find(result, lambda n: n.name == "OK"))
     report["resultClosed"] = wait_for(lambda: True if window(app, "KABOOM!") is None else None) is not None
@@ -108,10 +111,10 @@ def fire(app_name, delay):
 
 
 def main():
-    if len(sys.argv) != 3:
+    if len(sys.argv) not in (3, 4) or sys.argv[3:] not in ([], ["open"]):
         sys.exit(__doc__)
     try:
-        report = fire(sys.argv[1], sys.argv[2])
+        report = fire(sys.argv[1], sys.argv[2], sys.argv[3:] == ["open"])
         status = 0
     except Exception as error:  # every failure is reported the same way
         report = {"error": str(error)}
