@@ -17,7 +17,10 @@ inner=
 
 removeRoot() {
     if [ -n "$inner" ]; then
-        kill "$inner" 2>/dev/null || true
+        # unshare leaves SIGINT and SIGTERM to the process it started; killed
+        # itself, it takes that one along (--kill-child), and the kernel every
+        # other process in the namespace.
+        kill -KILL "$inner" 2>/dev/null || true
         wait "$inner" 2>/dev/null || true
     fi
     # The root's mounts lived in the namespace that has gone, so none is left
