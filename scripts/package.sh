@@ -63,8 +63,8 @@ echo "Hardening: stripped, no RUNPATH, PIE, BIND_NOW, RELRO, stack protector, fo
 # there; and every date in the package is the build's source date.
 built=$build/app/vantory-laser
 ! grep -qaF "$PWD" "$built" || fail "the binary names the folder ${PWD}"
-epoch=$(sed -n 's/^LASER_SOURCE_DATE_EPOCH:INTERNAL=//p' "$build/CMakeCache.txt")
-[ -n "$epoch" ] || fail "the build has no source date"
+epoch=$(cat "$build/packaging/source-date-epoch")
+[[ $epoch =~ ^[0-9]+$ ]] || fail "the build has no source date"
 day=$(TZ=UTC date -d "@${epoch}" '+%Y-%m-%d %H:%M:%S')
 for listing in --ctrl-tarfile --fsys-tarfile; do
     others=$(dpkg-deb "$listing" "$deb" | TZ=UTC tar -tv --full-time | grep -vF " ${day} " || true)
