@@ -2,9 +2,11 @@
 # SPDX-License-Identifier: MIT
 # Makes the Debian package from the default build, which is compiled as the
 # package preset compiles the program, and checks it as a packager would:
-# lintian, the hardening of the binary inside, then installs it, runs the
-# installed game through the real-program test under Xvfb and purges it again,
-# leaving the machine's packages as they were. Needs the default build.
+# lintian, the hardening of the binary inside, its dates and that a copy of
+# the sources built in another folder gives the same package; then installs
+# it, runs the installed game through the real-program test under Xvfb and
+# purges it again, leaving the machine's packages as they were. Needs the
+# default build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -37,9 +39,10 @@ dpkg-deb --field "$deb" Package Version Section Priority Depends
 lintian --fail-on error,warning --info --display-info "$deb"
 
 unpacked=$(mktemp -d)
+elsewhere=$(mktemp -d)
 installedBefore=$(mktemp)
 cleanUp() {
-    rm -rf "$unpacked"
+    rm -rf "$unpacked" "$elsewhere"
     rm -f "$installedBefore"
 }
 trap cleanUp EXIT
@@ -63,8 +66,8 @@ echo "Hardening: stripped, no RUNPATH, PIE, BIND_NOW, RELRO, stack protector, fo
 # there; and every date in the package is the build's source date.
 built=$build/app/vantory-laser
 ! grep -qaF "$PWD" "$built" || fail "the binary names the folder ${PWD}"
-epoch=$(sed -n 's/^LASER_SOURCE_DATE_EPOCH:INTERNAL=//p' "$build/CMakeCache.txt")
-[ -n "$epoch" ] || fail "the build has no source date"
+epoch=$(cat "$build/packaging/source-date-epoch")
+[[ $epoch =~ ^[0-9]+$ ]] || fail "the build has no source date"
 day=$(TZ=UTC date -d "@${epoch}" '+%Y-%m-%d %H:%M:%S')
 for listing in --ctrl-tarfile --fsys-tarfile; do
     others=$(dpkg-deb "$listing" "$deb" | TZ=UTC tar -tv --full-time | grep -vF " ${day} " || true)
@@ -73,6 +76,28 @@ done
 members=$(TZ=UTC ar tv "$deb" | grep -vF " $(TZ=UTC date -d "@${epoch}" '+%b %e %H:%M %Y') " || true)
 [ -z "$members" ] || fail "package members not dated ${day}: ${members}"
 echo "Reproducible: no build folder in the binary, every date ${day} (${epoch})"
+
+# The same sources copied to another folder and built there as the package
+# preset builds them, on the same date, give the same package byte for byte.
+# LASER_PACKAGE_ELSEWHERE=0 leaves this out (scripts/test.sh says when).
+if [ "${LASER_PACKAGE_ELSEWHERE:-1}" = 1 ]; then
+    started=$SECONDS
+    tar --exclude=./build --exclude='./build-*' --exclude=./.git --exclude=./Testing -cf - . |
+        tar -xf - -C "$elsewhere"
+    (
+        cd "$elsewhere"
+        SOURCE_DATE_EPOCH=$epoch cmake --preset package >/dev/null
+        cmake --build --preset package >/dev/null
+        cpack --preset package >/dev/null
+    )
+    again=("$elsewhere/build/package/${package}"_*.deb)
+    if ! cmp -s "$deb" "${again[0]}"; then
+        dpkg-deb -x "${again[0]}" "$elsewhere/unpacked"
+        diff -rq "$unpacked" "$elsewhere/unpacked" >&2 || true
+        fail "the package built in ${elsewhere} differs from ${deb}"
+    fi
+    echo "Reproducible: built again in ${elsewhere}, the same package ($((SECONDS - started)) s)"
+fi
 
 if dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
     echo "SKIPPED installing the package: ${package} is already installed here, and purging it" \

@@ -20,6 +20,10 @@ build=${builds[0]}
 # file is checked with the includes it names itself, without the build's
 # precompiled headers (clang-tidy cannot read GCC's, and clang's spare it
 # nothing: matching, not parsing, is its cost).
+# run-clang-tidy, which Debian's clang-tidy ships, would run the build's
+# commands as they are, precompiled headers included, and start the files in
+# no set order (it queues them from a set), so that a costly one may start
+# last and leave the other processors idle meanwhile; hence this script.
 database=$build/tidy
 mkdir -p "$database"
 python3 - "$database" "${builds[@]}" <<'PY' >"$build/tidy-files.txt"
@@ -35,7 +39,8 @@ for folder in sys.argv[2:]:
             continue
         if folders and os.path.relpath(source, top).split(os.sep)[0] not in folders:
             continue
-        entry["command"] = re.sub(r" -Winvalid-pch| -include \S*cmake_pch\.hxx", "", entry["command"])
+        entry["command"] = re.sub(r" -Winvalid-pch|( -Xclang)? -include(-pch)?( -Xclang)? \S*cmake_pch\.hxx(\.pch)?",
+                                  "", entry["command"])
         checked[source] = entry
 json.dump(list(checked.values()), open(os.path.join(sys.argv[1], "compile_commands.json"), "w"), indent=1)
 # The costliest first (the tests, which include the most of Qt), so that

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "docspicture.h"
 #include "openbox.h"
 #include "programrun.h"
 #include "x11windows.h"
@@ -95,7 +96,8 @@ void tst_Program::consoleScreenshot()
     QTest::qWait(500);
     const QImage shot = grab(window);
     QCOMPARE(shot.size(), QSize(430, 244));
-    save(shot, "console.png");
+    const QString drift = docsPictureDrift(shot, QStringLiteral("console.png"));
+    QVERIFY2(drift.isEmpty(), qPrintable(drift));
 
     // Inside each heading, most pixels are the picture itself and some are
     // letters: the labels draw no background of their own.

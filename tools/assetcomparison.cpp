@@ -2,13 +2,13 @@
 #include "assetcomparison.h"
 
 #include "assetwriter.h"
+#include "littleendian.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QSet>
-#include <QtEndian>
 
 #include <algorithm>
 
@@ -196,8 +196,7 @@ AssetComparison::Result AssetComparison::sameBitmap(const QString &name) const
     const QByteArray before = committed(name);
     const QByteArray after = generated(name);
     // The headers end where the pixels begin: at the offset the file header gives.
-    const qsizetype headers =
-        before.size() >= 14 ? qFromLittleEndian<quint32>(before.constData() + 10) : 0;
+    const qsizetype headers = u32(before, 10);
     if (headers < 54 || before.left(headers) != after.left(headers)) {
         return {false, QStringLiteral("headers differ: ") + whereBytesDiffer(name, before, after)};
     }

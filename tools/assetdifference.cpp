@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "assetdifference.h"
 
-#include <QtEndian>
+#include "littleendian.h"
 
 #include <algorithm>
 #include <cmath>
@@ -109,7 +109,7 @@ WaveParts WaveParts::of(const QByteArray &wav)
     }
     qsizetype at = 12;
     while (at + 8 <= wav.size()) {
-        const qsizetype length = qFromLittleEndian<quint32>(wav.constData() + at + 4);
+        const qsizetype length = u32(wav, at + 4);
         if (wav.mid(at, 4) == "data") {
             const qsizetype start = at + 8;
             const qsizetype count = std::min(length, wav.size() - start);
