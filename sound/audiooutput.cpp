@@ -3,6 +3,7 @@
 #include "audiooutput.h"
 
 #include "player.h"
+#include "sdllibrary.h"
 #include "soundtable.h"
 
 #include <QFile>
@@ -17,26 +18,6 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
-
-// Linking SDL would map it and the thirty libraries it pulls in before the
-// first frame, though nothing plays until the first sound: it is loaded by
-// the sound thread, and each member is the SDL function of its name.
-// clang-format off
-#define LASER_SDL_FUNCTIONS(X)                                                                     \
-    X(SDL_SetHint) X(SDL_InitSubSystem) X(SDL_Quit) X(SDL_GetCurrentAudioDriver)                   \
-    X(SDL_OpenAudioDevice) X(SDL_CloseAudioDevice) X(SDL_PauseAudioDevice)                         \
-    X(SDL_GetAudioDeviceStatus) X(SDL_LockAudioDevice) X(SDL_UnlockAudioDevice)                    \
-    X(SDL_QueueAudio) X(SDL_ClearQueuedAudio) X(SDL_GetQueuedAudioSize)                            \
-    X(SDL_RWFromConstMem) X(SDL_LoadWAV_RW) X(SDL_FreeWAV)
-// clang-format on
-
-struct Sdl {
-// The name is declared, so it cannot be in parentheses.
-// NOLINTNEXTLINE(bugprone-macro-parentheses)
-#define LASER_SDL_MEMBER(function) decltype(&::function) function = nullptr;
-    LASER_SDL_FUNCTIONS(LASER_SDL_MEMBER)
-#undef LASER_SDL_MEMBER
-};
 
 namespace {
 
@@ -57,20 +38,6 @@ constexpr auto LateStart = std::chrono::milliseconds(500);
 // Far above the largest sound; a bigger file is not one of ours.
 constexpr qint64 MaxFileBytes = qint64(64) * 1024 * 1024;
 
-// Null when libSDL2 is missing or lacks a function: the program is then silent.
-const Sdl *loadSdl()
-{
-    static Sdl sdl;
-    void *library = ::dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
-    bool found = library != nullptr;
-#define LASER_SDL_RESOLVE(function)                                                                \
-    found = found && (sdl.function = reinterpret_cast<decltype(sdl.function)>(                     \
-                          ::dlsym(library, #function))) != nullptr;
-    LASER_SDL_FUNCTIONS(LASER_SDL_RESOLVE)
-#undef LASER_SDL_RESOLVE
-    return found ? &sdl : nullptr;
-}
-
 void ignoreAlsaError(const char *, int, const char *, int, const char *, ...) {}
 
 // Sound is never worth a failure: whatever goes wrong on its way, even
@@ -85,7 +52,8 @@ template <typename Work> void silently(const Work &work) noexcept
 
 // alsa-lib prints several lines to standard error when no card exists, and
 // SDL 2.26 leaves its error handler alone: it is silenced once SDL's ALSA
-// driver has loaded it.
+// driver has loaded it. QLibrary would load alsa-lib where SDL has not, so
+// dlopen is asked only for a library already loaded.
 void silenceAlsa()
 {
     void *alsa = ::dlopen("libasound.so.2", RTLD_LAZY | RTLD_NOLOAD);
@@ -293,7 +261,7 @@ bool AudioOutput::ensureDevice(const Sound &sound)
 bool AudioOutput::initialise()
 {
     if (!m_sdl)
-        m_sdl = loadSdl();
+        m_sdl = SdlLibrary::load();
     if (m_initialised || !m_sdl)
         return m_initialised;
     // The program handles its own signals.

@@ -12,7 +12,7 @@
 #include <mutex>
 #include <optional>
 
-struct Sdl;
+struct SdlLibrary;
 
 // A play call leaves the sound's path for the sound thread and returns; that
 // thread opens a device in the sound's own format (SDL converts when the
@@ -80,7 +80,7 @@ private:
 
     // The sound thread's own; what the tests read changes under m_deviceMutex.
     mutable std::mutex m_deviceMutex;
-    const Sdl *m_sdl = nullptr;
+    const SdlLibrary *m_sdl = nullptr;
     SDL_AudioDeviceID m_device = 0;
     SDL_AudioSpec m_spec = {};
     // Queued since the device opened, less what was cleared; once it is closed,
