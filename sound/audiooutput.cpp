@@ -26,8 +26,9 @@ constexpr auto AppName = "Vantory Orbital Laser";
 // Every sound of the program is 8-bit mono at this rate; a device opened
 // without a sound is opened so.
 constexpr int SoundRate = 22050;
-// 256 frames at 22.05 kHz are 11.6 ms: a new sound is heard within about one of them.
-constexpr int BufferMilliFrames = 256 * 1000 / SoundRate;
+// 256 frames at 22.05 kHz are 11.6 ms: a new sound is heard within about one
+// of them. Rounded down to 11, it still makes the buffer 256 frames at that rate.
+constexpr int BufferMilliseconds = 256 * 1000 / SoundRate;
 // Silence queued after every sound: once it has played the device closes.
 constexpr int IdleCloseMilliseconds = 1000;
 // How often an open device is looked at while no request comes.
@@ -96,7 +97,7 @@ int frameBytes(const SDL_AudioSpec &spec)
     return SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;
 }
 
-// The device buffer in the sound's format: about BufferMilliFrames long.
+// The device buffer in the sound's format: about BufferMilliseconds long.
 SDL_AudioSpec deviceSpec(int frequency, SDL_AudioFormat format, int channels)
 {
     SDL_AudioSpec spec = {};
@@ -104,7 +105,7 @@ SDL_AudioSpec deviceSpec(int frequency, SDL_AudioFormat format, int channels)
     spec.format = format;
     spec.channels = Uint8(channels);
     spec.samples = 1;
-    while (spec.samples * 1000 < BufferMilliFrames * frequency)
+    while (spec.samples * 1000 < BufferMilliseconds * frequency)
         spec.samples *= 2;
     return spec;
 }
@@ -209,53 +210,53 @@ void AudioOutput::start(const QString &path, Clock::time_point requested)
 {
     if (!initialise())
         return;
-    std::optional<Sound> sound = decode(readRegularFile(path), mediaName(path));
-    if (!sound) {
+    std::optional<Clip> clip = decode(readRegularFile(path), mediaName(path));
+    if (!clip) {
         QFile alert(QStringLiteral(":/sounds/alert.wav"));
-        sound = decode(alert.open(QIODevice::ReadOnly) ? alert.readAll() : QByteArray(), "Alert");
+        clip = decode(alert.open(QIODevice::ReadOnly) ? alert.readAll() : QByteArray(), "Alert");
     }
-    if (!sound || !ensureDevice(*sound))
+    if (!clip || !ensureDevice(*clip))
         return;
     qsizetype skipped = 0;
     if (const auto late = Clock::now() - requested; late > LateStart) {
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(late).count();
         skipped = qsizetype(ms * m_spec.freq / 1000) * frameBytes(m_spec);
     }
-    replaceQueue(sound->samples.mid(skipped));
+    replaceQueue(clip->samples.mid(skipped));
 }
 
-std::optional<AudioOutput::Sound> AudioOutput::decode(const QByteArray &wav, QByteArray name) const
+std::optional<AudioOutput::Clip> AudioOutput::decode(const QByteArray &wav, QByteArray name) const
 {
-    Sound sound{{}, {}, std::move(name)};
+    Clip clip{{}, {}, std::move(name)};
     Uint8 *samples = nullptr;
     Uint32 length = 0;
     SDL_RWops *source = m_sdl->SDL_RWFromConstMem(wav.constData(), int(wav.size()));
-    if (!source || !m_sdl->SDL_LoadWAV_RW(source, 1, &sound.spec, &samples, &length))
+    if (!source || !m_sdl->SDL_LoadWAV_RW(source, 1, &clip.spec, &samples, &length))
         return std::nullopt;
-    const int frame = frameBytes(sound.spec);
+    const int frame = frameBytes(clip.spec);
     if (frame > 0)
-        sound.samples = QByteArray(reinterpret_cast<const char *>(samples),
-                                   qsizetype(length - length % unsigned(frame)));
+        clip.samples = QByteArray(reinterpret_cast<const char *>(samples),
+                                  qsizetype(length - length % unsigned(frame)));
     m_sdl->SDL_FreeWAV(samples);
-    if (frame <= 0 || sound.spec.freq <= 0)
+    if (frame <= 0 || clip.spec.freq <= 0)
         return std::nullopt;
-    sound.spec = deviceSpec(sound.spec.freq, sound.spec.format, sound.spec.channels);
-    return sound;
+    clip.spec = deviceSpec(clip.spec.freq, clip.spec.format, clip.spec.channels);
+    return clip;
 }
 
-bool AudioOutput::ensureDevice(const Sound &sound)
+bool AudioOutput::ensureDevice(const Clip &clip)
 {
     // PulseAudio and PipeWire read the sound's name when the device opens.
-    const SDL_AudioSpec &want = sound.spec;
+    const SDL_AudioSpec &want = clip.spec;
     if (m_device != 0 &&
         (want.freq != m_spec.freq || want.format != m_spec.format ||
-         want.channels != m_spec.channels || (m_namesStreams && m_name != sound.name)))
+         want.channels != m_spec.channels || (m_namesStreams && m_name != clip.name)))
         closeDevice();
-    if (m_device != 0 || (m_initialised && openDevice(sound)))
+    if (m_device != 0 || (m_initialised && openDevice(clip)))
         return true;
     // A connection that outlived its sound server fails every open; a new one may not.
     quit();
-    return initialise() && openDevice(sound);
+    return initialise() && openDevice(clip);
 }
 
 bool AudioOutput::initialise()
@@ -278,13 +279,13 @@ bool AudioOutput::initialise()
     return true;
 }
 
-bool AudioOutput::openDevice(const Sound &sound)
+bool AudioOutput::openDevice(const Clip &clip)
 {
-    m_sdl->SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, sound.name.constData());
+    m_sdl->SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, clip.name.constData());
     SDL_AudioSpec obtained = {};
     // No changes allowed: SDL converts when the server wants another format.
     const SDL_AudioDeviceID device =
-        m_sdl->SDL_OpenAudioDevice(nullptr, 0, &sound.spec, &obtained, 0);
+        m_sdl->SDL_OpenAudioDevice(nullptr, 0, &clip.spec, &obtained, 0);
     if (device == 0)
         return false;
     {
@@ -293,7 +294,7 @@ bool AudioOutput::openDevice(const Sound &sound)
         m_spec = obtained;
         m_queuedBytes = 0;
     }
-    m_name = sound.name;
+    m_name = clip.name;
     m_open = true;
     return true;
 }

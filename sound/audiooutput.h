@@ -50,7 +50,9 @@ public:
 private:
     using Clock = std::chrono::steady_clock;
     enum Request : unsigned { Open = 1, Close = 2 };
-    struct Sound {
+    // A sound file decoded for the device: its format, its samples and what
+    // the desktop's volume mixer calls it.
+    struct Clip {
         SDL_AudioSpec spec = {};
         QByteArray samples;
         QByteArray name;
@@ -61,10 +63,10 @@ private:
     void run();
     void serve(unsigned requests, const std::optional<QString> &path, Clock::time_point requested);
     void start(const QString &path, Clock::time_point requested);
-    std::optional<Sound> decode(const QByteArray &wav, QByteArray name) const;
-    bool ensureDevice(const Sound &sound);
+    std::optional<Clip> decode(const QByteArray &wav, QByteArray name) const;
+    bool ensureDevice(const Clip &clip);
     bool initialise();
-    bool openDevice(const Sound &sound);
+    bool openDevice(const Clip &clip);
     void replaceQueue(QByteArray samples);
     void closeDevice();
     void quit();
