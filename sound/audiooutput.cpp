@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-// Playback: play() and prepare(), the sound thread, and SDL loaded at run time.
+// The sound thread: its requests, reading and decoding the sound files, and
+// the device on SDL's queue.
 #include "audiooutput.h"
 
-#include "player.h"
 #include "sdllibrary.h"
 #include "soundtable.h"
 
@@ -23,8 +23,7 @@ namespace {
 
 // What the desktop's volume mixer calls the program.
 constexpr auto AppName = "Vantory Orbital Laser";
-// Every sound of the program is 8-bit mono at this rate; a device opened
-// without a sound is opened so.
+// Every sound of the program is 8-bit mono at this rate.
 constexpr int SoundRate = 22050;
 // 256 frames at 22.05 kHz are 11.6 ms: a new sound is heard within about one
 // of them. Rounded down to 11, it still makes the buffer 256 frames at that rate.
@@ -40,16 +39,6 @@ constexpr auto LateStart = std::chrono::milliseconds(500);
 constexpr qint64 MaxFileBytes = qint64(64) * 1024 * 1024;
 
 void ignoreAlsaError(const char *, int, const char *, int, const char *, ...) {}
-
-// Sound is never worth a failure: whatever goes wrong on its way, even
-// running out of memory, only means silence.
-template <typename Work> void silently(const Work &work) noexcept
-{
-    try {
-        work();
-    } catch (...) { // NOLINT(bugprone-empty-catch): silence is how a failure here is handled
-    }
-}
 
 // alsa-lib prints several lines to standard error when no card exists, and
 // SDL 2.26 leaves its error handler alone: it is silenced once SDL's ALSA
@@ -132,29 +121,15 @@ AudioOutput::AudioOutput()
     std::thread([this] { run(); }).detach();
 }
 
-SDL_AudioSpec AudioOutput::format() const
-{
-    const std::lock_guard lock(m_deviceMutex);
-    return m_spec;
-}
-
-quint64 AudioOutput::framesDelivered() const
-{
-    const std::lock_guard lock(m_deviceMutex);
-    const quint64 bytes = m_queuedBytes - (m_device ? m_sdl->SDL_GetQueuedAudioSize(m_device) : 0);
-    return frameBytes(m_spec) > 0 ? bytes / unsigned(frameBytes(m_spec)) : 0;
-}
-
 // Leaves the request for the sound thread and waits at most `wait` for it to be served.
-bool AudioOutput::post(unsigned requests, std::optional<QString> path,
-                       std::chrono::milliseconds wait)
+bool AudioOutput::post(std::optional<QString> path, std::chrono::milliseconds wait)
 {
     std::unique_lock lock(m_mutex);
-    m_requests |= requests;
     if (path)
         m_requested = Clock::now();
-    if (path || (requests & Close))
-        m_path = std::move(path);
+    else
+        m_closeRequested = true;
+    m_path = std::move(path);
     const quint64 ticket = ++m_posted;
     // Woken after the unlock, the thread never waits for the caller's mutex.
     lock.unlock();
@@ -176,30 +151,30 @@ void AudioOutput::run()
             m_changed.wait_for(lock, WatchInterval, due);
         else
             m_changed.wait(lock, due);
-        const unsigned requests = std::exchange(m_requests, 0);
+        const bool close = std::exchange(m_closeRequested, false);
         const std::optional<QString> path = std::exchange(m_path, std::nullopt);
         const Clock::time_point requested = m_requested;
         const quint64 ticket = m_posted;
         lock.unlock();
-        silently([&] { serve(requests, path, requested); });
+        // Whatever goes wrong with a sound, even running out of memory, only means silence.
+        try {
+            serve(close, path, requested);
+        } catch (...) { // NOLINT(bugprone-empty-catch): silence is how a failure here is handled
+        }
         lock.lock();
         m_served = ticket;
         m_changed.notify_all();
     }
 }
 
-void AudioOutput::serve(unsigned requests, const std::optional<QString> &path,
-                        Clock::time_point requested)
+void AudioOutput::serve(bool close, const std::optional<QString> &path, Clock::time_point requested)
 {
     // A device gone with its server or unplugged: the next sound starts SDL afresh.
-    if ((requests & Close) ||
+    if (close ||
         (m_device != 0 && m_sdl->SDL_GetAudioDeviceStatus(m_device) != SDL_AUDIO_PLAYING)) {
         closeDevice();
         quit();
     }
-    if ((requests & Open) && m_device == 0 &&
-        ensureDevice({deviceSpec(SoundRate, AUDIO_U8, 1), {}, AppName}))
-        replaceQueue({});
     if (path)
         start(*path, requested);
     else if (m_device != 0 && m_sdl->SDL_GetQueuedAudioSize(m_device) == 0)
@@ -282,20 +257,11 @@ bool AudioOutput::initialise()
 bool AudioOutput::openDevice(const Clip &clip)
 {
     m_sdl->SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, clip.name.constData());
-    SDL_AudioSpec obtained = {};
     // No changes allowed: SDL converts when the server wants another format.
-    const SDL_AudioDeviceID device =
-        m_sdl->SDL_OpenAudioDevice(nullptr, 0, &clip.spec, &obtained, 0);
-    if (device == 0)
+    m_device = m_sdl->SDL_OpenAudioDevice(nullptr, 0, &clip.spec, &m_spec, 0);
+    if (m_device == 0)
         return false;
-    {
-        const std::lock_guard lock(m_deviceMutex);
-        m_device = device;
-        m_spec = obtained;
-        m_queuedBytes = 0;
-    }
     m_name = clip.name;
-    m_open = true;
     return true;
 }
 
@@ -310,11 +276,8 @@ void AudioOutput::replaceQueue(QByteArray samples)
     samples.append(idle, char(m_spec.silence));
     // Only the start is queued while the device waits; the rest is long queued when it is due.
     const qsizetype head = std::min(samples.size(), 16 * buffer);
-    const std::lock_guard lock(m_deviceMutex);
     m_sdl->SDL_LockAudioDevice(m_device);
-    m_queuedBytes -= m_sdl->SDL_GetQueuedAudioSize(m_device);
     m_sdl->SDL_ClearQueuedAudio(m_device);
-    m_queuedBytes += samples.size();
     m_sdl->SDL_QueueAudio(m_device, samples.constData(), Uint32(head));
     m_sdl->SDL_UnlockAudioDevice(m_device);
     m_sdl->SDL_QueueAudio(m_device, samples.constData() + head, Uint32(samples.size() - head));
@@ -324,18 +287,8 @@ void AudioOutput::replaceQueue(QByteArray samples)
 
 void AudioOutput::closeDevice()
 {
-    if (m_device == 0)
-        return;
-    SDL_AudioDeviceID device = 0;
-    {
-        const std::lock_guard lock(m_deviceMutex);
-        // Paused, the device takes nothing more from the queue: the count is final.
-        m_sdl->SDL_PauseAudioDevice(m_device, 1);
-        m_queuedBytes -= m_sdl->SDL_GetQueuedAudioSize(m_device);
-        device = std::exchange(m_device, 0);
-    }
-    m_sdl->SDL_CloseAudioDevice(device);
-    m_open = false;
+    if (m_device != 0)
+        m_sdl->SDL_CloseAudioDevice(std::exchange(m_device, 0));
 }
 
 void AudioOutput::quit()
@@ -344,30 +297,3 @@ void AudioOutput::quit()
         m_sdl->SDL_Quit();
     m_initialised = false;
 }
-
-namespace sound {
-
-namespace {
-std::function<void(const QString &)> playWatcher;
-} // namespace
-
-void play(const QString &path)
-{
-    silently([&] {
-        if (playWatcher)
-            playWatcher(path);
-        AudioOutput::instance().playFile(path);
-    });
-}
-
-void prepare()
-{
-    silently([] { AudioOutput::instance(); });
-}
-
-void setPlayWatcher(std::function<void(const QString &path)> watcher)
-{
-    playWatcher = std::move(watcher);
-}
-
-} // namespace sound

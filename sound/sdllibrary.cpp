@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Loading libSDL2 for the sound thread's table.
+// Loading libSDL2 for the sound thread's table. The one function is alone in
+// this file so that a test program can link a table of its own instead
+// (tests/deviceprobe.cpp), to watch what the thread asks of SDL.
 #include "sdllibrary.h"
 
 #include <QLibrary>
