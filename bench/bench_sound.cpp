@@ -13,6 +13,7 @@
 #include "player.h"
 #include "programrun.h"
 #include "scratchfiles.h"
+#include "service.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -98,12 +99,7 @@ double delayMs(const Call &call, qint64 handed, qint64 at, const SDL_AudioSpec &
 bool openDevice(const QString &missing)
 {
     player::play(missing);
-    for (int waited = 0; !deviceprobe::isOpen(); waited += 10) {
-        if (waited > 10000)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
+    return waitUntil(deviceprobe::isOpen, 10000);
 }
 
 // Each call on a recording of its own: the disk driver starts its file afresh
