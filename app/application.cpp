@@ -36,7 +36,7 @@ protected:
         case QEvent::Wheel:
         case QEvent::TouchBegin:
             qApp->removeEventFilter(this);
-            sound::prepare();
+            player::prepare();
             break;
         default:
             break;

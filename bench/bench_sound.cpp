@@ -9,15 +9,14 @@
 // the frame's position in the recorded stream, never by the file's size,
 // which grows in 4 KiB steps. The stream is in the sounds' own 8-bit format.
 
-#include "assetstore.h"
-#include "audiooutput.h"
+#include "deviceprobe.h"
 #include "player.h"
+#include "programrun.h"
 #include "scratchfiles.h"
+#include "service.h"
 
 #include <QFile>
 #include <QTemporaryDir>
-
-#include <SDL.h>
 
 #include <algorithm>
 #include <chrono>
@@ -40,35 +39,34 @@ struct Call {
 
 Call timedPlay(const QString &path)
 {
-    AudioOutput &output = AudioOutput::instance();
     Call call;
-    call.deliveredBefore = qint64(output.framesDelivered());
+    call.deliveredBefore = qint64(deviceprobe::framesDelivered());
     call.called = Clock::now();
-    sound::play(path);
+    player::play(path);
     call.returned = Clock::now();
-    while (qint64(output.framesDelivered()) == call.deliveredBefore)
+    while (qint64(deviceprobe::framesDelivered()) == call.deliveredBefore)
         std::this_thread::sleep_for(std::chrono::microseconds(50));
     call.handedOver = Clock::now();
     return call;
 }
 
+// Frames of silence before the sound's first sample.
+size_t leadIn(const std::vector<qint16> &sound)
+{
+    return size_t(std::ranges::find_if(sound, [](qint16 v) { return v != 0; }) - sound.begin());
+}
+
+// Where the sound starts in the stream, from `from` on; -1 when nowhere.
 qint64 findFirst(const std::vector<qint16> &stream, qint64 from, const std::vector<qint16> &sound)
 {
-    const auto lead = std::ranges::find_if(sound, [](qint16 v) { return v != 0; });
-    const size_t skip = size_t(lead - sound.begin());
-    const size_t probe = std::min<size_t>(256, sound.size() - skip);
-    for (size_t j = size_t(from) + skip; j + probe <= stream.size(); ++j) {
-        if (std::equal(sound.begin() + qsizetype(skip), sound.begin() + qsizetype(skip + probe),
-                       stream.begin() + qsizetype(j)))
-            return qint64(j - skip);
-    }
-    return -1;
+    const size_t skip = leadIn(sound);
+    return findRun(stream, sound, skip, std::min<size_t>(256, sound.size() - skip),
+                   size_t(from) + skip, stream.size());
 }
 
 double leadInMs(const std::vector<qint16> &sound, const SDL_AudioSpec &format)
 {
-    const auto lead = std::ranges::find_if(sound, [](qint16 v) { return v != 0; });
-    return 1000.0 * double(lead - sound.begin()) / format.freq;
+    return 1000.0 * double(leadIn(sound)) / format.freq;
 }
 
 double ms(Clock::duration d)
@@ -87,8 +85,6 @@ void printFigures(const char *what, std::vector<double> values)
                 values[values.size() / 2], values.back(), values.size());
 }
 
-std::vector<qint16> readStream(const QString &path);
-
 // The delay of a call whose sound starts at `at` in the stream, the device
 // having handed `handed` frames over when it was made.
 double delayMs(const Call &call, qint64 handed, qint64 at, const SDL_AudioSpec &format)
@@ -99,59 +95,35 @@ double delayMs(const Call &call, qint64 handed, qint64 at, const SDL_AudioSpec &
            1000.0 * double(wholeBuffers * format.samples) / format.freq;
 }
 
+// Opens the device with the alert tone, which a missing file plays.
+bool openDevice(const QString &missing)
+{
+    player::play(missing);
+    return waitUntil(deviceprobe::isOpen, 10000);
+}
+
 // Each call on a recording of its own: the disk driver starts its file afresh
 // whenever the device opens.
 std::vector<double> reopenDelays(const QString &streamPath, const QString &path,
-                                 const std::vector<qint16> &sound, std::vector<double> &callTimes)
+                                 const QString &missing, const std::vector<qint16> &sound,
+                                 std::vector<double> &callTimes)
 {
-    AudioOutput &output = AudioOutput::instance();
     std::vector<double> delays;
     for (int i = 0; i < ReopenCalls; ++i) {
-        output.ensureOpen();
-        while (output.isOpen())
+        openDevice(missing);
+        while (deviceprobe::isOpen())
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         const Call call = timedPlay(path);
         std::this_thread::sleep_for(std::chrono::milliseconds(150 + 13 * i % 29));
-        const SDL_AudioSpec format = output.format();
-        output.close();
+        const SDL_AudioSpec format = deviceprobe::format();
+        deviceprobe::closeOutput();
         callTimes.push_back(ms(call.returned - call.called));
-        const std::vector<qint16> stream = readStream(streamPath);
-        const qint64 offset = qint64(stream.size()) - qint64(output.framesDelivered());
+        const auto [stream, offset] = deviceprobe::recording(streamPath);
         const qint64 at = findFirst(stream, offset, sound);
         if (at >= 0)
             delays.push_back(delayMs(call, offset, at, format));
     }
     return delays;
-}
-
-std::vector<qint16> widen(const char *levels, qsizetype count)
-{
-    std::vector<qint16> frames(static_cast<size_t>(count));
-    for (size_t i = 0; i < frames.size(); ++i)
-        frames[i] = qint16((quint8(levels[i]) - 128) * 256);
-    return frames;
-}
-
-std::vector<qint16> readStream(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = file.readAll();
-    return widen(bytes.constData(), bytes.size());
-}
-
-std::vector<qint16> wavFrames(const QByteArray &wav)
-{
-    SDL_AudioSpec spec = {};
-    Uint8 *samples = nullptr;
-    Uint32 length = 0;
-    if (!SDL_LoadWAV_RW(SDL_RWFromConstMem(wav.constData(), int(wav.size())), 1, &spec, &samples,
-                        &length))
-        return {};
-    std::vector<qint16> frames = widen(reinterpret_cast<const char *>(samples), length);
-    SDL_FreeWAV(samples);
-    return frames;
 }
 
 } // namespace
@@ -168,12 +140,11 @@ int main()
     scratch::write(countdown, Sound::Countdown);
     scratch::write(boom, Sound::Boom);
 
-    AudioOutput &output = AudioOutput::instance();
-    if (!output.ensureOpen()) {
+    if (!openDevice(missing)) {
         std::fprintf(stderr, "the disk audio driver did not open\n");
         return 1;
     }
-    const SDL_AudioSpec format = output.format();
+    const SDL_AudioSpec format = deviceprobe::format();
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
 
     std::vector<Call> starts, switches;
@@ -186,20 +157,19 @@ int main()
         switches.push_back(timedPlay(boom));
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    output.close();
+    deviceprobe::closeOutput();
 
-    const std::vector<qint16> stream = readStream(streamPath);
-    const qint64 offset = qint64(stream.size()) - qint64(output.framesDelivered());
-    const std::vector<qint16> countdownFrames = wavFrames(assets::lookup(Sound::Countdown));
-    const std::vector<qint16> boomFrames = wavFrames(assets::lookup(Sound::Boom));
+    const deviceprobe::Recording recorded = deviceprobe::recording(streamPath);
+    const std::vector<qint16> countdownFrames = deviceSamples(countdown);
+    const std::vector<qint16> boomFrames = deviceSamples(boom);
 
     std::vector<double> startDelays, switchDelays, callTimes;
     const auto measure = [&](const std::vector<Call> &calls, const std::vector<qint16> &sound,
                              std::vector<double> &delays) {
         for (const Call &call : calls) {
             callTimes.push_back(ms(call.returned - call.called));
-            const qint64 handed = offset + call.deliveredBefore;
-            const qint64 at = findFirst(stream, handed, sound);
+            const qint64 handed = recorded.offset + call.deliveredBefore;
+            const qint64 at = findFirst(recorded.frames, handed, sound);
             if (at >= 0)
                 delays.push_back(delayMs(call, handed, at, format));
         }
@@ -207,7 +177,7 @@ int main()
     measure(starts, countdownFrames, startDelays);
     measure(switches, boomFrames, switchDelays);
     const std::vector<double> reopened =
-        reopenDelays(streamPath, countdown, countdownFrames, callTimes);
+        reopenDelays(streamPath, countdown, missing, countdownFrames, callTimes);
 
     std::printf("device: %d Hz, %d channel(s), %d-frame buffers (%.1f ms)\n", format.freq,
                 format.channels, format.samples, 1000.0 * format.samples / format.freq);

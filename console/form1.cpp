@@ -364,12 +364,12 @@ void Form1::BanRadio_Click()
 
 void Form1::PlayCountdownAudio()
 {
-    sound::play(CountdownSoundPath);
+    player::play(CountdownSoundPath);
 }
 
 void Form1::PlayBoomAudio()
 {
-    sound::play(BoomSoundPath);
+    player::play(BoomSoundPath);
 }
 
 void Form1::FireButton_Click()

@@ -145,7 +145,7 @@ void Dialog::Form_Load()
 
 void Dialog::PlayJungleAudio()
 {
-    sound::play(JungleSoundPath);
+    player::play(JungleSoundPath);
 }
 
 // QPixmap reads the first frame only, which is all the window ever shows. A

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
-// Playback: play() and prepare(), the sound thread, and SDL loaded at run time.
+// The sound thread: its requests, reading and decoding the sound files, and
+// the device on SDL's queue.
 #include "audiooutput.h"
 
-#include "player.h"
+#include "sdllibrary.h"
 #include "soundtable.h"
 
 #include <QFile>
@@ -18,35 +19,15 @@
 #include <thread>
 #include <unistd.h>
 
-// Linking SDL would map it and the thirty libraries it pulls in before the
-// first frame, though nothing plays until the first sound: it is loaded by
-// the sound thread, and each member is the SDL function of its name.
-// clang-format off
-#define LASER_SDL_FUNCTIONS(X)                                                                     \
-    X(SDL_SetHint) X(SDL_InitSubSystem) X(SDL_Quit) X(SDL_GetCurrentAudioDriver)                   \
-    X(SDL_OpenAudioDevice) X(SDL_CloseAudioDevice) X(SDL_PauseAudioDevice)                         \
-    X(SDL_GetAudioDeviceStatus) X(SDL_LockAudioDevice) X(SDL_UnlockAudioDevice)                    \
-    X(SDL_QueueAudio) X(SDL_ClearQueuedAudio) X(SDL_GetQueuedAudioSize)                            \
-    X(SDL_RWFromConstMem) X(SDL_LoadWAV_RW) X(SDL_FreeWAV)
-// clang-format on
-
-struct Sdl {
-// The name is declared, so it cannot be in parentheses.
-// NOLINTNEXTLINE(bugprone-macro-parentheses)
-#define LASER_SDL_MEMBER(function) decltype(&::function) function = nullptr;
-    LASER_SDL_FUNCTIONS(LASER_SDL_MEMBER)
-#undef LASER_SDL_MEMBER
-};
-
 namespace {
 
 // What the desktop's volume mixer calls the program.
 constexpr auto AppName = "Vantory Orbital Laser";
-// Every sound of the program is 8-bit mono at this rate; a device opened
-// without a sound is opened so.
+// Every sound of the program is 8-bit mono at this rate.
 constexpr int SoundRate = 22050;
-// 256 frames at 22.05 kHz are 11.6 ms: a new sound is heard within about one of them.
-constexpr int BufferMilliFrames = 256 * 1000 / SoundRate;
+// 256 frames at 22.05 kHz are 11.6 ms: a new sound is heard within about one
+// of them. Rounded down to 11, it still makes the buffer 256 frames at that rate.
+constexpr int BufferMilliseconds = 256 * 1000 / SoundRate;
 // Silence queued after every sound: once it has played the device closes.
 constexpr int IdleCloseMilliseconds = 1000;
 // How often an open device is looked at while no request comes.
@@ -57,35 +38,12 @@ constexpr auto LateStart = std::chrono::milliseconds(500);
 // Far above the largest sound; a bigger file is not one of ours.
 constexpr qint64 MaxFileBytes = qint64(64) * 1024 * 1024;
 
-// Null when libSDL2 is missing or lacks a function: the program is then silent.
-const Sdl *loadSdl()
-{
-    static Sdl sdl;
-    void *library = ::dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
-    bool found = library != nullptr;
-#define LASER_SDL_RESOLVE(function)                                                                \
-    found = found && (sdl.function = reinterpret_cast<decltype(sdl.function)>(                     \
-                          ::dlsym(library, #function))) != nullptr;
-    LASER_SDL_FUNCTIONS(LASER_SDL_RESOLVE)
-#undef LASER_SDL_RESOLVE
-    return found ? &sdl : nullptr;
-}
-
 void ignoreAlsaError(const char *, int, const char *, int, const char *, ...) {}
-
-// Sound is never worth a failure: whatever goes wrong on its way, even
-// running out of memory, only means silence.
-template <typename Work> void silently(const Work &work) noexcept
-{
-    try {
-        work();
-    } catch (...) { // NOLINT(bugprone-empty-catch): silence is how a failure here is handled
-    }
-}
 
 // alsa-lib prints several lines to standard error when no card exists, and
 // SDL 2.26 leaves its error handler alone: it is silenced once SDL's ALSA
-// driver has loaded it.
+// driver has loaded it. QLibrary would load alsa-lib where SDL has not, so
+// dlopen is asked only for a library already loaded.
 void silenceAlsa()
 {
     void *alsa = ::dlopen("libasound.so.2", RTLD_LAZY | RTLD_NOLOAD);
@@ -128,7 +86,7 @@ int frameBytes(const SDL_AudioSpec &spec)
     return SDL_AUDIO_BITSIZE(spec.format) / 8 * spec.channels;
 }
 
-// The device buffer in the sound's format: about BufferMilliFrames long.
+// The device buffer in the sound's format: about BufferMilliseconds long.
 SDL_AudioSpec deviceSpec(int frequency, SDL_AudioFormat format, int channels)
 {
     SDL_AudioSpec spec = {};
@@ -136,7 +94,7 @@ SDL_AudioSpec deviceSpec(int frequency, SDL_AudioFormat format, int channels)
     spec.format = format;
     spec.channels = Uint8(channels);
     spec.samples = 1;
-    while (spec.samples * 1000 < BufferMilliFrames * frequency)
+    while (spec.samples * 1000 < BufferMilliseconds * frequency)
         spec.samples *= 2;
     return spec;
 }
@@ -163,29 +121,15 @@ AudioOutput::AudioOutput()
     std::thread([this] { run(); }).detach();
 }
 
-SDL_AudioSpec AudioOutput::format() const
-{
-    const std::lock_guard lock(m_deviceMutex);
-    return m_spec;
-}
-
-quint64 AudioOutput::framesDelivered() const
-{
-    const std::lock_guard lock(m_deviceMutex);
-    const quint64 bytes = m_queuedBytes - (m_device ? m_sdl->SDL_GetQueuedAudioSize(m_device) : 0);
-    return frameBytes(m_spec) > 0 ? bytes / unsigned(frameBytes(m_spec)) : 0;
-}
-
 // Leaves the request for the sound thread and waits at most `wait` for it to be served.
-bool AudioOutput::post(unsigned requests, std::optional<QString> path,
-                       std::chrono::milliseconds wait)
+bool AudioOutput::post(std::optional<QString> path, std::chrono::milliseconds wait)
 {
     std::unique_lock lock(m_mutex);
-    m_requests |= requests;
     if (path)
         m_requested = Clock::now();
-    if (path || (requests & Close))
-        m_path = std::move(path);
+    else
+        m_closeRequested = true;
+    m_path = std::move(path);
     const quint64 ticket = ++m_posted;
     // Woken after the unlock, the thread never waits for the caller's mutex.
     lock.unlock();
@@ -207,30 +151,30 @@ void AudioOutput::run()
             m_changed.wait_for(lock, WatchInterval, due);
         else
             m_changed.wait(lock, due);
-        const unsigned requests = std::exchange(m_requests, 0);
+        const bool close = std::exchange(m_closeRequested, false);
         const std::optional<QString> path = std::exchange(m_path, std::nullopt);
         const Clock::time_point requested = m_requested;
         const quint64 ticket = m_posted;
         lock.unlock();
-        silently([&] { serve(requests, path, requested); });
+        // Whatever goes wrong with a sound, even running out of memory, only means silence.
+        try {
+            serve(close, path, requested);
+        } catch (...) { // NOLINT(bugprone-empty-catch): silence is how a failure here is handled
+        }
         lock.lock();
         m_served = ticket;
         m_changed.notify_all();
     }
 }
 
-void AudioOutput::serve(unsigned requests, const std::optional<QString> &path,
-                        Clock::time_point requested)
+void AudioOutput::serve(bool close, const std::optional<QString> &path, Clock::time_point requested)
 {
     // A device gone with its server or unplugged: the next sound starts SDL afresh.
-    if ((requests & Close) ||
+    if (close ||
         (m_device != 0 && m_sdl->SDL_GetAudioDeviceStatus(m_device) != SDL_AUDIO_PLAYING)) {
         closeDevice();
         quit();
     }
-    if ((requests & Open) && m_device == 0 &&
-        ensureDevice({deviceSpec(SoundRate, AUDIO_U8, 1), {}, AppName}))
-        replaceQueue({});
     if (path)
         start(*path, requested);
     else if (m_device != 0 && m_sdl->SDL_GetQueuedAudioSize(m_device) == 0)
@@ -241,59 +185,59 @@ void AudioOutput::start(const QString &path, Clock::time_point requested)
 {
     if (!initialise())
         return;
-    std::optional<Sound> sound = decode(readRegularFile(path), mediaName(path));
-    if (!sound) {
+    std::optional<Clip> clip = decode(readRegularFile(path), mediaName(path));
+    if (!clip) {
         QFile alert(QStringLiteral(":/sounds/alert.wav"));
-        sound = decode(alert.open(QIODevice::ReadOnly) ? alert.readAll() : QByteArray(), "Alert");
+        clip = decode(alert.open(QIODevice::ReadOnly) ? alert.readAll() : QByteArray(), "Alert");
     }
-    if (!sound || !ensureDevice(*sound))
+    if (!clip || !ensureDevice(*clip))
         return;
     qsizetype skipped = 0;
     if (const auto late = Clock::now() - requested; late > LateStart) {
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(late).count();
         skipped = qsizetype(ms * m_spec.freq / 1000) * frameBytes(m_spec);
     }
-    replaceQueue(sound->samples.mid(skipped));
+    replaceQueue(clip->samples.mid(skipped));
 }
 
-std::optional<AudioOutput::Sound> AudioOutput::decode(const QByteArray &wav, QByteArray name) const
+std::optional<AudioOutput::Clip> AudioOutput::decode(const QByteArray &wav, QByteArray name) const
 {
-    Sound sound{{}, {}, std::move(name)};
+    Clip clip{{}, {}, std::move(name)};
     Uint8 *samples = nullptr;
     Uint32 length = 0;
     SDL_RWops *source = m_sdl->SDL_RWFromConstMem(wav.constData(), int(wav.size()));
-    if (!source || !m_sdl->SDL_LoadWAV_RW(source, 1, &sound.spec, &samples, &length))
+    if (!source || !m_sdl->SDL_LoadWAV_RW(source, 1, &clip.spec, &samples, &length))
         return std::nullopt;
-    const int frame = frameBytes(sound.spec);
+    const int frame = frameBytes(clip.spec);
     if (frame > 0)
-        sound.samples = QByteArray(reinterpret_cast<const char *>(samples),
-                                   qsizetype(length - length % unsigned(frame)));
+        clip.samples = QByteArray(reinterpret_cast<const char *>(samples),
+                                  qsizetype(length - length % unsigned(frame)));
     m_sdl->SDL_FreeWAV(samples);
-    if (frame <= 0 || sound.spec.freq <= 0)
+    if (frame <= 0 || clip.spec.freq <= 0)
         return std::nullopt;
-    sound.spec = deviceSpec(sound.spec.freq, sound.spec.format, sound.spec.channels);
-    return sound;
+    clip.spec = deviceSpec(clip.spec.freq, clip.spec.format, clip.spec.channels);
+    return clip;
 }
 
-bool AudioOutput::ensureDevice(const Sound &sound)
+bool AudioOutput::ensureDevice(const Clip &clip)
 {
     // PulseAudio and PipeWire read the sound's name when the device opens.
-    const SDL_AudioSpec &want = sound.spec;
+    const SDL_AudioSpec &want = clip.spec;
     if (m_device != 0 &&
         (want.freq != m_spec.freq || want.format != m_spec.format ||
-         want.channels != m_spec.channels || (m_namesStreams && m_name != sound.name)))
+         want.channels != m_spec.channels || (m_namesStreams && m_name != clip.name)))
         closeDevice();
-    if (m_device != 0 || (m_initialised && openDevice(sound)))
+    if (m_device != 0 || (m_initialised && openDevice(clip)))
         return true;
     // A connection that outlived its sound server fails every open; a new one may not.
     quit();
-    return initialise() && openDevice(sound);
+    return initialise() && openDevice(clip);
 }
 
 bool AudioOutput::initialise()
 {
     if (!m_sdl)
-        m_sdl = loadSdl();
+        m_sdl = SdlLibrary::load();
     if (m_initialised || !m_sdl)
         return m_initialised;
     // The program handles its own signals.
@@ -310,23 +254,14 @@ bool AudioOutput::initialise()
     return true;
 }
 
-bool AudioOutput::openDevice(const Sound &sound)
+bool AudioOutput::openDevice(const Clip &clip)
 {
-    m_sdl->SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, sound.name.constData());
-    SDL_AudioSpec obtained = {};
+    m_sdl->SDL_SetHint(SDL_HINT_AUDIO_DEVICE_STREAM_NAME, clip.name.constData());
     // No changes allowed: SDL converts when the server wants another format.
-    const SDL_AudioDeviceID device =
-        m_sdl->SDL_OpenAudioDevice(nullptr, 0, &sound.spec, &obtained, 0);
-    if (device == 0)
+    m_device = m_sdl->SDL_OpenAudioDevice(nullptr, 0, &clip.spec, &m_spec, 0);
+    if (m_device == 0)
         return false;
-    {
-        const std::lock_guard lock(m_deviceMutex);
-        m_device = device;
-        m_spec = obtained;
-        m_queuedBytes = 0;
-    }
-    m_name = sound.name;
-    m_open = true;
+    m_name = clip.name;
     return true;
 }
 
@@ -341,11 +276,8 @@ void AudioOutput::replaceQueue(QByteArray samples)
     samples.append(idle, char(m_spec.silence));
     // Only the start is queued while the device waits; the rest is long queued when it is due.
     const qsizetype head = std::min(samples.size(), 16 * buffer);
-    const std::lock_guard lock(m_deviceMutex);
     m_sdl->SDL_LockAudioDevice(m_device);
-    m_queuedBytes -= m_sdl->SDL_GetQueuedAudioSize(m_device);
     m_sdl->SDL_ClearQueuedAudio(m_device);
-    m_queuedBytes += samples.size();
     m_sdl->SDL_QueueAudio(m_device, samples.constData(), Uint32(head));
     m_sdl->SDL_UnlockAudioDevice(m_device);
     m_sdl->SDL_QueueAudio(m_device, samples.constData() + head, Uint32(samples.size() - head));
@@ -355,18 +287,8 @@ void AudioOutput::replaceQueue(QByteArray samples)
 
 void AudioOutput::closeDevice()
 {
-    if (m_device == 0)
-        return;
-    SDL_AudioDeviceID device = 0;
-    {
-        const std::lock_guard lock(m_deviceMutex);
-        // Paused, the device takes nothing more from the queue: the count is final.
-        m_sdl->SDL_PauseAudioDevice(m_device, 1);
-        m_queuedBytes -= m_sdl->SDL_GetQueuedAudioSize(m_device);
-        device = std::exchange(m_device, 0);
-    }
-    m_sdl->SDL_CloseAudioDevice(device);
-    m_open = false;
+    if (m_device != 0)
+        m_sdl->SDL_CloseAudioDevice(std::exchange(m_device, 0));
 }
 
 void AudioOutput::quit()
@@ -375,30 +297,3 @@ void AudioOutput::quit()
         m_sdl->SDL_Quit();
     m_initialised = false;
 }
-
-namespace sound {
-
-namespace {
-std::function<void(const QString &)> playWatcher;
-} // namespace
-
-void play(const QString &path)
-{
-    silently([&] {
-        if (playWatcher)
-            playWatcher(path);
-        AudioOutput::instance().playFile(path);
-    });
-}
-
-void prepare()
-{
-    silently([] { AudioOutput::instance(); });
-}
-
-void setPlayWatcher(std::function<void(const QString &path)> watcher)
-{
-    playWatcher = std::move(watcher);
-}
-
-} // namespace sound

@@ -4,21 +4,15 @@
 
 #include <QString>
 
-#include <functional>
-
-namespace sound {
+namespace player {
 
 // Plays the WAV file at path asynchronously, cutting off whatever the program
 // is playing. An unplayable file gives the alert tone; no audio means silence.
 // Returns at once and reports nothing.
-void play(const QString &path);
+void play(const QString &path) noexcept;
 
 // Loads the sound library in the background, so that the first play is as
 // quick as the next; until then the program does not map it. Returns at once.
-void prepare();
+void prepare() noexcept;
 
-// Tests may watch play requests; when a watcher is set, it is told each path
-// before the sound is started.
-void setPlayWatcher(std::function<void(const QString &path)> watcher);
-
-} // namespace sound
+} // namespace player

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 
 #include <atomic>
 #include <cerrno>
@@ -18,33 +19,12 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
+#include <type_traits>
 #include <unistd.h>
-#include <utility>
 
 namespace scratch {
 
 namespace {
-
-// Closes on every way out, so that a failed write leaks no descriptor.
-class Descriptor {
-public:
-    explicit Descriptor(int fd)
-        : m_fd(fd)
-    {
-    }
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-    int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
 
 const QString LinkInTheWay = QStringLiteral("A symbolic link is in the way of the scratch file");
 const QString SpecialInTheWay =
@@ -69,6 +49,10 @@ std::optional<QString> tempAsText()
     return folder;
 }
 
+// The length of the UTF-8 sequence at `at`, 0 when none starts there. Taken
+// from Qt's own decoding rather than QByteArrayView::isValidUtf8, which
+// passes a byte order mark that the decoding drops: such a mark leading TEMP
+// is what made it refused, so it is shown as bytes.
 qsizetype utf8Length(const QByteArray &bytes, qsizetype at)
 {
     for (qsizetype length = 1; length <= 4 && at + length <= bytes.size(); ++length) {
@@ -105,18 +89,22 @@ constexpr int OpenAttempts = 8;
 // Every running copy holds a shared lock on each scratch file it wrote, as
 // long as it runs, and a copy that ends deletes a file only when it can take
 // the file exclusively: so the last copy to end deletes it. The locks outlive
-// the handler that wrote the file on purpose. Constant-initialised and never
-// destroyed, as the clean-up may run from exit() after static destructors.
-constinit std::atomic<int> heldFiles[std::size(SoundAssets)] = {-1, -1, -1};
-static_assert(std::size(SoundAssets) == 3);
+// the handler that wrote the file on purpose. One per row of the sound table,
+// constant-initialised and never destroyed, as the clean-up may run from
+// exit() after static destructors.
+struct HeldFile {
+    std::atomic<int> fd = -1;
+};
+static_assert(std::is_trivially_destructible_v<HeldFile>);
+constinit HeldFile heldFiles[std::size(SoundAssets)];
 
 std::atomic<int> &held(Sound sound)
 {
     for (size_t slot = 0; slot < std::size(SoundAssets); ++slot) {
         if (SoundAssets[slot].sound == sound)
-            return heldFiles[slot];
+            return heldFiles[slot].fd;
     }
-    return heldFiles[0];
+    return heldFiles[0].fd;
 }
 
 void hold(Sound sound, int fd)
@@ -219,11 +207,14 @@ bool stillNamed(int fd, const QByteArray &name)
 int openLocked(const QString &path)
 {
     for (int attempt = 0; attempt < OpenAttempts; ++attempt) {
-        Descriptor file(openForWriting(path));
-        if (!lock(file.get(), LOCK_SH, LockTries))
+        const int fd = openForWriting(path);
+        auto closeOnFailure = qScopeGuard([fd] { ::close(fd); });
+        if (!lock(fd, LOCK_SH, LockTries))
             throw fileFailure(EWOULDBLOCK, path);
-        if (stillNamed(file.get(), QFile::encodeName(path)))
-            return file.release();
+        if (stillNamed(fd, QFile::encodeName(path))) {
+            closeOnFailure.dismiss();
+            return fd;
+        }
     }
     throw fileFailure(EAGAIN, path);
 }
@@ -245,11 +236,12 @@ void deleteIfLast(const QString &path)
     struct stat info = {};
     if (::lstat(name.constData(), &info) != 0 || refusal(info))
         return;
-    const Descriptor file(
-        ::open(name.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (file.get() < 0 || !lock(file.get(), LOCK_EX, 1))
+    const int fd =
+        ::open(name.constData(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
         return;
-    if (::fstat(file.get(), &info) != 0 || refusal(info) || !stillNamed(file.get(), name))
+    const auto closeAtEnd = qScopeGuard([fd] { ::close(fd); });
+    if (!lock(fd, LOCK_EX, 1) || ::fstat(fd, &info) != 0 || refusal(info) || !stillNamed(fd, name))
         return;
     ::unlink(name.constData());
 }
@@ -299,16 +291,19 @@ QString composePath(const QString &tempFolder, Sound sound)
 void write(const QString &path, Sound sound)
 {
     const QByteArray bytes = assets::lookup(sound);
-    Descriptor file(openLocked(path));
-    requireOwnRegularFile(file.get(), path);
-    writeFromStart(file.get(), bytes, path);
-    // The file stays open for its lock; closing a second descriptor reports
-    // what the file system could not finish, as closing the file would.
-    // Linux closes the descriptor even when close() reports EINTR.
-    const int flushed = ::dup(file.get());
+    const int fd = openLocked(path);
+    // A failed write leaks no descriptor; a good one keeps it for the lock.
+    auto closeOnFailure = qScopeGuard([fd] { ::close(fd); });
+    requireOwnRegularFile(fd, path);
+    writeFromStart(fd, bytes, path);
+    // Closing a second descriptor reports what the file system could not
+    // finish, as closing the file would. Linux closes the descriptor even
+    // when close() reports EINTR.
+    const int flushed = ::dup(fd);
     if (flushed < 0 || (::close(flushed) != 0 && errno != EINTR))
         throw fileFailure(errno, path);
-    hold(sound, file.release());
+    closeOnFailure.dismiss();
+    hold(sound, fd);
 }
 
 void deleteAll()

@@ -3,7 +3,7 @@
 #include "dialoghost.h"
 #include "failure.h"
 #include "fonts.h"
-#include "player.h"
+#include "playrecorder.h"
 #include "resultconsole.h"
 
 #include <QApplication>
@@ -47,7 +47,7 @@ private:
     std::unique_ptr<Form1> m_console;
     std::unique_ptr<DialogHost> m_host;
     Dialog *m_dialog = nullptr;
-    QStringList m_played;
+    QStringList &m_played = playedSounds();
 };
 
 void tst_Dialog::initTestCase()
@@ -56,7 +56,6 @@ void tst_Dialog::initTestCase()
     qputenv("TEMP", m_temp.path().toLocal8Bit());
     installFontSubstitutions();
     setFailureReport([](const Failure &failure) { QFAIL(qPrintable(failure.description)); });
-    sound::setPlayWatcher([this](const QString &path) { m_played << path; });
 }
 
 void tst_Dialog::init()

@@ -4,7 +4,7 @@
 #include "dialoghost.h"
 #include "failure.h"
 #include "fonts.h"
-#include "player.h"
+#include "playrecorder.h"
 #include "resultconsole.h"
 #include "scratchfiles.h"
 
@@ -45,7 +45,7 @@ private:
     std::unique_ptr<Form1> m_console;
     std::unique_ptr<DialogHost> m_host;
     QList<Failure> m_failures;
-    QStringList m_played;
+    QStringList &m_played = playedSounds();
     int m_dialogsShown = 0;
 };
 
@@ -55,7 +55,6 @@ void tst_DialogHost::initTestCase()
     m_junglePath = scratch::composePath(m_temp.path(), Sound::Jungle);
     installFontSubstitutions();
     setFailureReport([this](const Failure &failure) { m_failures << failure; });
-    sound::setPlayWatcher([this](const QString &path) { m_played << path; });
     qApp->installEventFilter(this);
 }
 

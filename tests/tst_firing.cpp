@@ -3,7 +3,7 @@
 #include "dialoghost.h"
 #include "fonts.h"
 #include "form1.h"
-#include "player.h"
+#include "playrecorder.h"
 #include "timer.h"
 #include "updown.h"
 
@@ -69,7 +69,7 @@ private:
 
     QTemporaryDir m_temp;
     std::unique_ptr<Form1> m_form;
-    QStringList m_played;
+    QStringList &m_played = playedSounds();
     QElapsedTimer m_clock;
 };
 
@@ -78,7 +78,6 @@ void tst_Firing::initTestCase()
     QVERIFY(m_temp.isValid());
     qputenv("TEMP", m_temp.path().toLocal8Bit());
     installFontSubstitutions();
-    sound::setPlayWatcher([this](const QString &path) { m_played << path; });
 }
 
 void tst_Firing::init()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "assetstore.h"
 #include "audiooutput.h"
+#include "deviceprobe.h"
 #include "levelwav.h"
 #include "player.h"
 #include "programrun.h"
@@ -115,13 +116,13 @@ void tst_SoundServer::init()
     if (!m_recorder.isRunning())
         QVERIFY2(m_recorder.start(*m_server), "the sink's monitor cannot be recorded");
     // Every test starts with SDL's audio down, as a program that has played nothing.
-    AudioOutput::instance().close();
+    deviceprobe::closeOutput();
 }
 
 void tst_SoundServer::cleanup()
 {
     m_server->resume();
-    AudioOutput::instance().close();
+    deviceprobe::closeOutput();
 }
 
 void tst_SoundServer::cleanupTestCase()
@@ -143,14 +144,14 @@ void tst_SoundServer::reach(Moment moment)
     case WhenAsked:
         break;
     case WhilePlaying:
-        sound::play(m_long);
+        player::play(m_long);
         QVERIFY2(waitUntil([this] { return m_server->runningStreams() > 0; }, 5000),
                  "no stream while a sound plays");
         break;
     case WhileIdle:
-        sound::play(m_blip);
-        QVERIFY(waitUntil([] { return AudioOutput::instance().isOpen(); }, 5000));
-        QVERIFY2(waitUntil([] { return !AudioOutput::instance().isOpen(); }, 5000),
+        player::play(m_blip);
+        QVERIFY(waitUntil(deviceprobe::isOpen, 5000));
+        QVERIFY2(waitUntil([] { return !deviceprobe::isOpen(); }, 5000),
                  "the device stayed open after the sound");
         break;
     }
@@ -163,7 +164,7 @@ void tst_SoundServer::reach(Moment moment)
 void tst_SoundServer::verifyHeardOnTime(const char *what)
 {
     const qint64 atCall = m_recorder.frames();
-    sound::play(m_tone);
+    player::play(m_tone);
     QTest::qWait(800);
     const std::vector<qint16> heard = m_recorder.heard();
     const qint64 onset = findLevel(heard, atCall - Rate / 20, High);
@@ -183,12 +184,12 @@ void tst_SoundServer::playsThenLetsTheServerIdle()
     reach(WhileIdle);
     QCOMPARE(m_server->runningStreams(), 0);
     const qint64 firstCall = m_recorder.frames();
-    sound::play(m_tone);
+    player::play(m_tone);
     QVERIFY2(waitUntil([this] { return m_server->runningStreams() == 1; }, 2000),
              "no stream while the sound plays");
     QTest::qWait(400);
     const qint64 secondCall = m_recorder.frames();
-    sound::play(second);
+    player::play(second);
     QTest::qWait(500);
     QElapsedTimer sinceEnd;
     sinceEnd.start();
@@ -252,7 +253,7 @@ void tst_SoundServer::streamNamedInTheMixer()
 
     std::optional<QString> inputs;
     for (const int sound : played) {
-        sound::play(sound < 0 ? m_tone : m_assets[sound]);
+        player::play(sound < 0 ? m_tone : m_assets[sound]);
         QVERIFY2(waitUntil(
                      [&] {
                          inputs = m_server->pactl({u"list"_s, u"sink-inputs"_s});
@@ -307,7 +308,7 @@ void tst_SoundServer::stalledServerNeverBlocksPlay()
     for (int i = 0; i < 10; ++i) {
         QElapsedTimer call;
         call.start();
-        sound::play(m_assets[i % 3]);
+        player::play(m_assets[i % 3]);
         microseconds << call.nsecsElapsed() / 1000;
         QTest::qWait(100);
     }
@@ -330,7 +331,7 @@ void tst_SoundServer::lateSoundKeepsItsTime()
     reach(WhileIdle);
     const qint64 atCall = m_recorder.frames();
     m_server->pause();
-    sound::play(m_long);
+    player::play(m_long);
     QTest::qWait(1500);
     m_server->resume();
     QTest::qWait(2500);
@@ -362,7 +363,7 @@ void tst_SoundServer::serverGoneAndBack()
     if (moment == WhenAsked) {
         QElapsedTimer call;
         call.start();
-        sound::play(m_tone);
+        player::play(m_tone);
         QVERIFY2(call.elapsed() < 50, qPrintable(QString::number(call.elapsed())));
     }
     QTest::qWait(500);
@@ -385,7 +386,7 @@ void tst_SoundServer::shutdownIsBoundedWhenStalled()
     reach(Moment(moment));
     m_server->pause();
     if (moment == BeforeFirstSound)
-        sound::play(m_tone);
+        player::play(m_tone);
     QTest::qWait(200);
 
     QElapsedTimer clock;
@@ -399,8 +400,7 @@ void tst_SoundServer::shutdownIsBoundedWhenStalled()
         QVERIFY(!closed);
 
     m_server->resume();
-    QVERIFY2(waitUntil([] { return AudioOutput::instance().ensureOpen(); }, 5000),
-             "no device after the server went on");
+    QVERIFY2(deviceprobe::closeOutput(), "the sound thread stayed in the server after it went on");
     verifyHeardOnTime("after the bounded shutdown");
 }
 
