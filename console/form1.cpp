@@ -132,11 +132,6 @@ Form1::~Form1()
     Form_Terminate();
 }
 
-void Form1::setWaitClock(WaitClock *clock)
-{
-    m_clock = clock;
-}
-
 void Form1::createWindow()
 {
     setObjectName(QStringLiteral("Form1"));
@@ -444,8 +439,7 @@ QList<QWidget *> Form1::inputs() const
 
 void Form1::WaitSeconds(float seconds)
 {
-    static SystemClock systemClock;
-    WaitClock &clock = m_clock ? *m_clock : systemClock;
+    SystemClock clock;
     m_waiting = true;
     pollWait(seconds, clock, [] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
     m_waiting = false;
