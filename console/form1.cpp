@@ -310,6 +310,9 @@ void Form1::UpdateNews()
 
 void Form1::TargetTextBox_Change()
 {
+    // The length is a 16-bit number by definition. The box holds at most 32 characters, so
+    // the clamp never acts; it keeps the narrowing from ever wrapping a long text into a
+    // negative length. tst_form1's targetEdit pins the length held.
     TextLength = qint16(qMin<qsizetype>(TargetTextBox->text().size(), 32767));
     if (TextLength < 1) {
         showMessage(this, settings::NoTargetMessage);
@@ -367,6 +370,17 @@ void Form1::PlayBoomAudio()
     sound::play(BoomSoundPath);
 }
 
+// The launch does not return at once: it keeps processing events for two seconds
+// (WaitSeconds), so that the first ticks run inside it. Whatever the event loop dispatches
+// may run in there: Timer1_Timer, the boom included, and with it the result window's show
+// and load (resultRequested); painting; the result window's own handlers; close requests,
+// and the signals the program turns into closes. Meanwhile the window and its inputs are
+// disabled, so input to the console does nothing. When the wait returns the window is
+// enabled while its inputs stay locked until the boom, on purpose: the console can be moved
+// or closed during the countdown, and nothing the verdict reads at the boom can change. With
+// a delay of 1 the boom may come inside the wait, and the inputs are enabled already.
+// m_waiting, m_closeDeferred, the closeDeferred signal (see closeEvent) and Launcher's
+// queued closeOtherWindows exist only because of this wait.
 void Form1::FireButton_Click()
 {
     // Whatever brought the click here, a delay that fails the check is never launched.
@@ -374,6 +388,10 @@ void Form1::FireButton_Click()
     if (!delay || *delay < 1 || *delay > 20)
         return;
     ProgressBar1->setValue(0);
+    // The maximum is the delay in single precision, as Timer1_Timer compares it. The box
+    // holds a whole number from 1 to 20 here, exact in a float, so the bar's int gets it
+    // whole. It converts as the check does, so "07", "9." and "+8" count down as accepted
+    // (tst_firing's delayConvertsAsAccepted).
     ProgressBar1->setMaximum(int(float(settings::toNumber(DelayTextBox->text()).value_or(1))));
     Timer1->setEnabled(true);
     Timer1->setInterval(1000);
@@ -389,6 +407,9 @@ void Form1::FireButton_Click()
     }
 }
 
+// Value and maximum are compared as single-precision numbers, for equality: both are whole
+// numbers up to 20, exact in a float, so the tick that finds the bar full is the boom and
+// every earlier one raises the bar by one. tst_firing's countdown pins each tick's value.
 void Form1::Timer1_Timer()
 {
     const auto maximum = float(ProgressBar1->maximum());
@@ -437,6 +458,8 @@ QList<QWidget *> Form1::inputs() const
     return locked << PowerSlider << TargetTextBox << FireButton;
 }
 
+// The launch's nested wait (see FireButton_Click): every pass processes all pending events,
+// so the handlers they reach run inside it; closeEvent reads m_waiting to hold closes back.
 void Form1::WaitSeconds(float seconds)
 {
     SystemClock clock;
@@ -462,11 +485,13 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-// A close request during the locked wait would destroy the window under the
-// handler that is still waiting; it is carried out once the wait returns.
-// A closed console takes its countdown with it, and at once when the close
-// is held back, so no boom and no result window come from a console that is
-// being closed.
+// The locked console stays on screen until its wait returns: a close request meanwhile is
+// held back and carried out then (tst_firing's closeDuringLockedWait). Accepting it would
+// destroy nothing, as the console has no WA_DeleteOnClose and belongs to Launcher; it would
+// hide the window under its still running handler and, were it the last window, have the
+// application quit once that handler returns. A closed console takes its countdown with it,
+// and at once when the close is held back, so no boom and no result window come from a
+// console that is being closed.
 void Form1::closeEvent(QCloseEvent *event)
 {
     Timer1->setEnabled(false);

@@ -97,6 +97,8 @@ private:
     void WaitSeconds(float seconds);
 
     QPointer<QWidget> m_focusBeforeLock;
+    // Only for the launch's nested wait (FireButton_Click): whether it is running, and a
+    // close that came during it and waits for it to return.
     bool m_waiting = false;
     bool m_closeDeferred = false;
 };
