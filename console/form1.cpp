@@ -3,6 +3,7 @@
 
 #include "failure.h"
 #include "fonts.h"
+#include "inputrules.h"
 #include "keyboard.h"
 #include "lazyicon.h"
 #include "look.h"
@@ -11,7 +12,6 @@
 #include "picture.h"
 #include "player.h"
 #include "scratchfiles.h"
-#include "settings.h"
 #include "timer.h"
 #include "titlelabel.h"
 #include "updown.h"
@@ -174,10 +174,10 @@ void Form1::createInputs()
 
     TargetTextBox->setMaxLength(32);
     TargetTextBox->setAlignment(Qt::AlignCenter);
-    TargetTextBox->setText(settings::DefaultTarget);
+    TargetTextBox->setText(inputrules::DefaultTarget);
 
     DelayTextBox->setMaxLength(2);
-    DelayTextBox->setText(settings::DefaultDelay);
+    DelayTextBox->setText(inputrules::DefaultDelay);
     DelayUpDown->setObjectName(QStringLiteral("DelayUpDown"));
     DelayUpDown->setGeometry(41, 208, 16, 25);
 
@@ -191,10 +191,10 @@ void Form1::createOptions()
     BanRadio->setFont(installedPixelFont(QStringLiteral("System"), 13, true));
     look::setTextColor(BanRadio, Red);
     PenaltyBoxRadio->setChecked(true);
-    auto *look = new OptionStyle(this);
+    auto *optionStyle = new OptionStyle(this);
     // Tab enters the group at its selected button; the arrow keys move within it.
     for (QRadioButton *option : options()) {
-        option->setStyle(look);
+        option->setStyle(optionStyle);
         option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
         connect(option, &QRadioButton::toggled, option, [option](bool checked) {
             option->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);
@@ -293,7 +293,7 @@ void Form1::Form_Load()
     });
     if (!written)
         return;
-    SelectedAction = settings::PenaltyBoxAction;
+    SelectedAction = inputrules::PenaltyBoxAction;
     UpdateNews();
 }
 
@@ -304,8 +304,8 @@ void Form1::Form_Terminate()
 
 void Form1::UpdateNews()
 {
-    NewsLabel->setText(settings::newsSentence(PowerSlider->value(), SelectedAction,
-                                              TargetTextBox->text(), DelayTextBox->text()));
+    NewsLabel->setText(inputrules::newsSentence(PowerSlider->value(), SelectedAction,
+                                                TargetTextBox->text(), DelayTextBox->text()));
 }
 
 void Form1::TargetTextBox_Change()
@@ -315,24 +315,24 @@ void Form1::TargetTextBox_Change()
     // negative length. tst_form1's targetEdit pins the length held.
     TextLength = qint16(qMin<qsizetype>(TargetTextBox->text().size(), 32767));
     if (TextLength < 1) {
-        showMessage(this, settings::NoTargetMessage);
-        TargetTextBox->setText(settings::DefaultTarget);
+        showMessage(this, inputrules::NoTargetMessage);
+        TargetTextBox->setText(inputrules::DefaultTarget);
     }
     UpdateNews();
 }
 
 void Form1::DelayTextBox_Change()
 {
-    if (!settings::isNumber(DelayTextBox->text())) {
-        showMessage(this, settings::NotNumberMessage);
-        DelayTextBox->setText(settings::DefaultDelay);
+    if (!inputrules::isNumber(DelayTextBox->text())) {
+        showMessage(this, inputrules::NotNumberMessage);
+        DelayTextBox->setText(inputrules::DefaultDelay);
     }
-    if (settings::wholePart(DelayTextBox->text()).value_or(1) > 20) {
-        showMessage(this, settings::TooLongMessage);
-        DelayTextBox->setText(settings::MaxDelay);
-    } else if (settings::wholePart(DelayTextBox->text()).value_or(1) < 1) {
-        showMessage(this, settings::TooShortMessage);
-        DelayTextBox->setText(settings::MinDelay);
+    if (inputrules::wholePart(DelayTextBox->text()).value_or(1) > 20) {
+        showMessage(this, inputrules::TooLongMessage);
+        DelayTextBox->setText(inputrules::MaxDelay);
+    } else if (inputrules::wholePart(DelayTextBox->text()).value_or(1) < 1) {
+        showMessage(this, inputrules::TooShortMessage);
+        DelayTextBox->setText(inputrules::MinDelay);
     }
     UpdateNews();
 }
@@ -344,19 +344,19 @@ void Form1::PowerSlider_Change()
 
 void Form1::PenaltyBoxRadio_Click()
 {
-    SelectedAction = settings::PenaltyBoxAction;
+    SelectedAction = inputrules::PenaltyBoxAction;
     UpdateNews();
 }
 
 void Form1::KickRadio_Click()
 {
-    SelectedAction = settings::KickAction;
+    SelectedAction = inputrules::KickAction;
     UpdateNews();
 }
 
 void Form1::BanRadio_Click()
 {
-    SelectedAction = settings::BanAction;
+    SelectedAction = inputrules::BanAction;
     UpdateNews();
 }
 
@@ -384,7 +384,7 @@ void Form1::PlayBoomAudio()
 void Form1::FireButton_Click()
 {
     // Whatever brought the click here, a delay that fails the check is never launched.
-    const std::optional<double> delay = settings::wholePart(DelayTextBox->text());
+    const std::optional<double> delay = inputrules::wholePart(DelayTextBox->text());
     if (!delay || *delay < 1 || *delay > 20)
         return;
     ProgressBar1->setValue(0);
@@ -392,7 +392,7 @@ void Form1::FireButton_Click()
     // holds a whole number from 1 to 20 here, exact in a float, so the bar's int gets it
     // whole. It converts as the check does, so "07", "9." and "+8" count down as accepted
     // (tst_firing's delayConvertsAsAccepted).
-    ProgressBar1->setMaximum(int(float(settings::toNumber(DelayTextBox->text()).value_or(1))));
+    ProgressBar1->setMaximum(int(float(inputrules::toNumber(DelayTextBox->text()).value_or(1))));
     Timer1->setEnabled(true);
     Timer1->setInterval(1000);
     setCursor(Qt::WaitCursor);
