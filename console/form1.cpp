@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "form1.h"
 
+#include "ending.h"
 #include "failure.h"
 #include "fonts.h"
 #include "inputrules.h"
@@ -297,9 +298,11 @@ void Form1::Form_Load()
     UpdateNews();
 }
 
+// The normal end's way into the program's one clean-up path, which deletes
+// the scratch files.
 void Form1::Form_Terminate()
 {
-    scratch::deleteAll();
+    ending::cleanUp();
 }
 
 void Form1::UpdateNews()
