@@ -60,9 +60,10 @@ protected:
 
 int runApplication(int argc, char *argv[])
 {
-    // fontconfig reads its configuration and font caches, a third of the work
-    // before the first frame, on another processor while Qt connects to the
-    // display; Qt's font database then finds it done.
+    // fontconfig's start, reading its configuration and font caches, is a
+    // large part of the work before the first frame: it runs on another
+    // processor while Qt connects to the display, and Qt's font database
+    // finds it done.
     std::jthread fontconfig([] { FcInit(); });
     DisplayProbe display;
     if (const QString problem = display.problem(); !problem.isEmpty()) {

@@ -138,10 +138,10 @@ void Form1::createWindow()
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:"));
     // On X11 a window's icon is decoded and handed to the desktop, every
-    // size of it, as soon as it is set, which held up the first frame by a
-    // few milliseconds. There it follows that frame instead, too soon after
-    // for anyone to see the difference (or a moment after the start, for a
-    // window that starts hidden).
+    // size of it, as soon as it is set, which would hold up the first frame
+    // by a few milliseconds. There the icon is set just after that frame, too
+    // soon after for anyone to see the difference (or a moment after the
+    // start, for a window that starts hidden).
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {
         Image1->installEventFilter(this);
         QTimer::singleShot(IconLatestMs, this, &Form1::showIcon);

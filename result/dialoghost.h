@@ -10,8 +10,9 @@ class Form1;
 // Answers the console's request for the result window: a closed window is
 // created, loaded and shown; an open one keeps its verdict and is only
 // brought forward. A shown window owns itself and is deleted when it closes
-// (Qt::WA_DeleteOnClose); the host only watches it. It reads the console, so
-// the console must outlive the host, which closes an open window as it goes.
+// (Qt::WA_DeleteOnClose); the host only watches it. The window reads the
+// console, so the console must outlive the host, which closes an open window
+// as it goes.
 class DialogHost : public QObject {
     Q_OBJECT
 
