@@ -2,8 +2,8 @@
 #include "application.h"
 
 #include "displayprobe.h"
+#include "ending.h"
 #include "exitcleanup.h"
-#include "failure.h"
 #include "failurebox.h"
 #include "fonts.h"
 #include "launcher.h"
@@ -19,6 +19,17 @@
 #include <thread>
 
 namespace {
+
+QtMessageHandler qtMessageHandler = nullptr;
+
+// The program's message handler once Qt has connected: a fatal message runs
+// the clean-up before Qt's own handler ends the program.
+void cleanUpBeforeFatal(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type == QtFatalMsg)
+        ending::cleanUp();
+    qtMessageHandler(type, context, text);
+}
 
 // Loads the sound library when the user first touches the program, which
 // comes before any FIRE! from the keyboard or the mouse: the first frame and
@@ -49,9 +60,10 @@ protected:
 
 int runApplication(int argc, char *argv[])
 {
-    // fontconfig reads its configuration and font caches, a third of the work
-    // before the first frame, on another processor while Qt connects to the
-    // display; Qt's font database then finds it done.
+    // fontconfig's start, reading its configuration and font caches, is a
+    // large part of the work before the first frame: it runs on another
+    // processor while Qt connects to the display, and Qt's font database
+    // finds it done.
     std::jthread fontconfig([] { FcInit(); });
     DisplayProbe display;
     if (const QString problem = display.problem(); !problem.isEmpty()) {
@@ -61,19 +73,25 @@ int runApplication(int argc, char *argv[])
         FcFini();
         return 2;
     }
-    display.connecting();
+    // Qt's messages pass through the program's handlers, which are installed
+    // here and nowhere else, one at a time and in this order, each handing on
+    // to Qt's own: while Qt connects to the display, the probe's, which holds
+    // them back and makes a fatal one the program's sentence; from then on,
+    // the clean-up's.
+    qtMessageHandler = qInstallMessageHandler(DisplayProbe::holdMessage);
     QApplication app(argc, argv);
-    display.connected();
+    qInstallMessageHandler(cleanUpBeforeFatal);
+    display.connected(qtMessageHandler);
     QApplication::setApplicationName(QStringLiteral("vantory-laser"));
     QApplication::setApplicationVersion(QStringLiteral(LASER_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("io.github.vantory.laser"));
     installFontSubstitutions();
     fontconfig.join();
-    setFailureCleanUp(scratch::deleteAll);
     installFailureBox();
     SignalClose signalClose;
 
-    const ExitCleanup cleanup;
+    // From here on every way of ending deletes the scratch files.
+    const ExitCleanup cleanup(scratch::deleteAll);
     Launcher launcher;
     SoundOnFirstInput soundLoader;
     app.installEventFilter(&soundLoader);

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "displayprobe.h"
 
+#include "ending.h"
+
 #include <QDeadlineTimer>
 #include <QList>
 
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <thread>
 
 #include <wayland-client.h>
@@ -23,7 +23,6 @@ struct HeldMessage {
 };
 
 QList<HeldMessage> heldMessages;
-QtMessageHandler outerHandler = nullptr;
 
 QString unreachable(const QString &display)
 {
@@ -33,22 +32,6 @@ QString unreachable(const QString &display)
     return QStringLiteral("vantory-laser needs a graphical desktop, and the display %1 "
                           "could not be reached.")
         .arg(display);
-}
-
-[[noreturn]] void giveUp(const QString &sentence)
-{
-    std::fprintf(stderr, "%s\n", sentence.toLocal8Bit().constData());
-    std::fflush(stderr);
-    std::_Exit(2);
-}
-
-void holdWhileConnecting(QtMsgType type, const QMessageLogContext &context, const QString &text)
-{
-    if (type == QtFatalMsg) {
-        const QString display = qEnvironmentVariable("DISPLAY");
-        giveUp(unreachable(display.isEmpty() ? qEnvironmentVariable("WAYLAND_DISPLAY") : display));
-    }
-    heldMessages.append({type, QByteArray(context.category), text});
 }
 
 // Whether the Wayland compositor offers to draw its clients' frames
@@ -122,17 +105,22 @@ DisplayProbe::~DisplayProbe()
         xcb_disconnect(m_connection);
 }
 
-void DisplayProbe::connecting()
+void DisplayProbe::holdMessage(QtMsgType type, const QMessageLogContext &context,
+                               const QString &text)
 {
-    outerHandler = qInstallMessageHandler(holdWhileConnecting);
+    if (type == QtFatalMsg) {
+        const QString display = qEnvironmentVariable("DISPLAY");
+        ending::exitNow(
+            2, unreachable(display.isEmpty() ? qEnvironmentVariable("WAYLAND_DISPLAY") : display));
+    }
+    heldMessages.append({type, QByteArray(context.category), text});
 }
 
-void DisplayProbe::connected()
+void DisplayProbe::connected(QtMessageHandler handler)
 {
-    qInstallMessageHandler(outerHandler);
     for (const HeldMessage &held : std::as_const(heldMessages)) {
         const QMessageLogContext context(nullptr, 0, nullptr, held.category.constData());
-        outerHandler(held.type, context, held.text);
+        handler(held.type, context, held.text);
     }
     heldMessages.clear();
     if (m_connection)

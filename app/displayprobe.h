@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 struct xcb_connection_t;
 
@@ -22,13 +23,14 @@ public:
     // display answered or a platform was chosen explicitly.
     QString problem() const { return m_problem; }
 
-    // Qt connects between these two calls, as the application object is
-    // made. Should it fail all the same, its fatal message becomes the
+    // The message handler while Qt connects, as the application object is
+    // made. Should Qt fail all the same, its fatal message becomes the
     // program's one sentence and the process exits with status 2; its other
-    // messages meanwhile are held, and shown by connected(), which also
-    // releases the probe's connection.
-    void connecting();
-    void connected();
+    // messages meanwhile are held for connected().
+    static void holdMessage(QtMsgType type, const QMessageLogContext &context, const QString &text);
+    // Qt has connected: hands the held messages on to handler and releases
+    // the probe's connection.
+    void connected(QtMessageHandler handler);
 
 private:
     xcb_connection_t *m_connection = nullptr;

@@ -1,14 +1,15 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// The console deletes the scratch files in its terminate handler when the
-// program ends the ordinary way. While an ExitCleanup lives, the ways out
-// that pass that handler by delete them too: exit() called from inside Qt
-// (its X11 plugin does so when the connection to the server breaks), a
-// fatal message, and an exception that reaches std::terminate.
+// Sets the program's clean-up (ending::setCleanUp) and hooks to it the ways
+// out that pass the console's terminate handler by: exit() called from inside
+// Qt (its X11 plugin does so when the connection to the server breaks) and,
+// while an ExitCleanup lives, an exception that reaches std::terminate. A
+// fatal message reaches it through the program's message handler
+// (runApplication).
 class ExitCleanup {
 public:
-    ExitCleanup();
+    explicit ExitCleanup(void (*cleanUp)());
     ~ExitCleanup();
     ExitCleanup(const ExitCleanup &) = delete;
     ExitCleanup &operator=(const ExitCleanup &) = delete;

@@ -21,7 +21,8 @@ void Launcher::show()
 // holds back, and which one comes first is left to chance; the console holds
 // back only in its locked wait, when nobody works in it. So such a close is
 // taken as the end of the program: the other windows close now and the
-// console follows when its wait returns.
+// console follows when its wait returns. Only that nested wait
+// (Form1::FireButton_Click) makes this needed.
 void Launcher::closeOtherWindows()
 {
     for (QWidget *window : QApplication::topLevelWidgets()) {

@@ -24,6 +24,8 @@ public:
 private:
     void closeOtherWindows();
 
+    // In this order: the result windows read the console, so their host, which
+    // closes them as it goes, is destroyed before the console.
     Form1 m_console;
     DialogHost m_results;
 };

@@ -1,37 +1,20 @@
 // SPDX-License-Identifier: MIT
 #include "failure.h"
 
+#include "ending.h"
 #include "title.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
 namespace {
 
-// Without an installed report the failure still ends the program, cleaned
-// up, only without a window.
-void reportToStandardError(const Failure &failure)
-{
-    std::fprintf(stderr, "%s: %s\n", ApplicationTitle,
-                 failureText(failure).toLocal8Bit().constData());
-    std::fflush(stderr);
-    runFailureCleanUp();
-    std::_Exit(EXIT_FAILURE);
-}
-
 FailureReport &installedReport()
 {
     static FailureReport report;
     return report;
-}
-
-std::function<void()> &installedCleanUp()
-{
-    static std::function<void()> cleanUp;
-    return cleanUp;
 }
 
 void report(const Failure &failure)
@@ -40,7 +23,7 @@ void report(const Failure &failure)
     if (installed)
         installed(failure);
     else
-        reportToStandardError(failure);
+        ending::exitNow(EXIT_FAILURE, failureLine(failure));
 }
 
 } // namespace
@@ -61,6 +44,11 @@ QString failureText(const Failure &failure)
     return QStringLiteral("Error %1: %2").arg(failure.number).arg(failure.description);
 }
 
+QString failureLine(const Failure &failure)
+{
+    return QLatin1String(ApplicationTitle) + QStringLiteral(": ") + failureText(failure);
+}
+
 FailureError fileFailure(int errnoValue, const QString &path, const QString &found)
 {
     const QString reason =
@@ -71,17 +59,6 @@ FailureError fileFailure(int errnoValue, const QString &path, const QString &fou
 void setFailureReport(FailureReport report)
 {
     installedReport() = std::move(report);
-}
-
-void setFailureCleanUp(std::function<void()> cleanUp)
-{
-    installedCleanUp() = std::move(cleanUp);
-}
-
-void runFailureCleanUp()
-{
-    if (const auto &cleanUp = installedCleanUp())
-        cleanUp();
 }
 
 bool guard(const std::function<void()> &body) noexcept

@@ -30,6 +30,8 @@ private:
 
 // What the user is told: "Error <number>: <description>".
 QString failureText(const Failure &failure);
+// The same, led by the application's title, for a failure told without a window.
+QString failureLine(const Failure &failure);
 
 // Builds the failure of a file operation: the errno value, what was found
 // (the system's text for the value unless given) and the path.
@@ -38,13 +40,9 @@ FailureError fileFailure(int errnoValue, const QString &path, const QString &fou
 using FailureReport = std::function<void(const Failure &)>;
 
 // The program installs one report (message box, exit); tests install their own.
+// Without one, a failure is written to standard error and ends the program
+// through its clean-up (ending::exitNow).
 void setFailureReport(FailureReport report);
-
-// What runs before a failure ends the program, whether a report is installed
-// or not: the program deletes its scratch files there. The bottom library
-// knows no scratch file, so the program installs it at start.
-void setFailureCleanUp(std::function<void()> cleanUp);
-void runFailureCleanUp();
 
 // Runs one handler's body. A FailureError escaping it is passed to the report.
 // Returns false when the body failed.

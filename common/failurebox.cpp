@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "failurebox.h"
 
+#include "ending.h"
 #include "failure.h"
 #include "messagebox.h"
-#include "title.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -14,15 +14,6 @@
 #include <utility>
 
 namespace {
-
-// The report runs deep inside a handler, with the windows and the application
-// object still alive further up the stack; leaving through exit() would run
-// static destructors under them, so the process ends at once instead.
-[[noreturn]] void leaveNow(int status)
-{
-    std::fflush(nullptr);
-    std::_Exit(status);
-}
 
 // A message box wraps its text only where a line may break; a long run
 // without one (a folder's name, say) would run past the screen's edge, so
@@ -70,8 +61,7 @@ void showFailure(const Failure &failure)
         showMessage(nullptr, breakable(failureText(shown)),
                     shown.description == failure.description ? QString() : failure.path);
     } else {
-        std::fprintf(stderr, "%s: %s\n", ApplicationTitle,
-                     failureText(failure).toLocal8Bit().constData());
+        std::fprintf(stderr, "%s\n", failureLine(failure).toLocal8Bit().constData());
     }
 }
 
@@ -80,10 +70,10 @@ void showFailure(const Failure &failure)
 void installFailureBox(std::function<void(int status)> exitProgram)
 {
     if (!exitProgram)
-        exitProgram = leaveNow;
+        exitProgram = [](int status) { ending::exitNow(status); };
     setFailureReport([exitProgram = std::move(exitProgram)](const Failure &failure) {
         showFailure(failure);
-        runFailureCleanUp();
+        ending::cleanUp();
         exitProgram(EXIT_FAILURE);
     });
 }

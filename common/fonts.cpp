@@ -63,10 +63,10 @@ QFont pixelFont(const QString &family, int pixelSize, bool bold, bool italic)
 }
 
 // Given a face that is not installed, Qt 6.4 asks fontconfig for the face's
-// fallbacks before it tries the substitutes, for each size and style: some
-// 2 M instructions a font, a seventh of the console's start. Looked up in
-// the list of families, as asking fontconfig whether a face exists costs
-// as much again.
+// fallbacks before it tries the substitutes, for each size and style, which
+// weighs on the console's start. So the font names the installed face, looked
+// up in the list of families: asking fontconfig whether a face exists would
+// cost as much again.
 QFont installedPixelFont(const QString &family, int pixelSize, bool bold, bool italic)
 {
     return pixelFont(installedFace(family), pixelSize, bold, italic);

@@ -19,15 +19,10 @@ Picture::Picture(QString atScaleOne, QString full, const QRect &geometry, QWidge
     m_image = render(devicePixelRatioF());
 }
 
-// Drawn once per pixel ratio rather than on every paint. The ratio is
-// checked at each paint, as the window may have moved to a screen of another
-// scale; the picture is decoded again then, which is rare enough not to keep
-// it decoded all the while.
 void Picture::paintEvent(QPaintEvent *)
 {
-    const qreal ratio = devicePixelRatioF();
-    if (m_image.devicePixelRatio() != ratio)
-        m_image = render(ratio);
+    if (const std::optional<qreal> ratio = newRatio(this, m_image.devicePixelRatio()))
+        m_image = render(*ratio);
     QPainter painter(this);
     painter.drawImage(0, 0, m_image);
 }
@@ -53,6 +48,14 @@ QImage Picture::storedAtScaleOne() const
         reinterpret_cast<quintptr>(pixels) % alignof(quint32) != 0)
         return {};
     return {pixels, width(), height(), qsizetype(width()) * Depth, QImage::Format_RGBX8888};
+}
+
+std::optional<qreal> Picture::newRatio(const QWidget *widget, qreal drawnAt, qreal lowest)
+{
+    const qreal ratio = qMax(widget->devicePixelRatioF(), lowest);
+    if (ratio == drawnAt)
+        return std::nullopt;
+    return ratio;
 }
 
 // Each direction on its own.

@@ -5,6 +5,8 @@
 #include <QPixmap>
 #include <QWidget>
 
+#include <optional>
+
 // A still picture stretched smoothly over its rectangle. It takes no mouse
 // actions, so clicks and the pointer belong to the window beneath, and it
 // paints the same whether enabled or not. At scale 1 it shows a copy stored
@@ -24,6 +26,15 @@ public:
 
     // image scaled smoothly to size (in device-independent pixels) at ratio.
     static QPixmap scaled(const QImage &image, const QSize &size, qreal ratio);
+
+    // The ratio to draw a widget's picture again at, asked at each paint: the
+    // widget's device pixel ratio, taken as no less than lowest, when it
+    // differs from drawnAt, the ratio of the picture shown; nothing otherwise.
+    // A picture is drawn once per ratio rather than on every paint, and the
+    // ratio is asked at each paint as the window may have moved to a screen
+    // of another scale. Drawing again then is rare enough not to keep the
+    // picture decoded all the while.
+    static std::optional<qreal> newRatio(const QWidget *widget, qreal drawnAt, qreal lowest = 0);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "form1.h"
 
+#include "ending.h"
 #include "failure.h"
 #include "fonts.h"
+#include "inputrules.h"
 #include "keyboard.h"
 #include "lazyicon.h"
 #include "look.h"
@@ -11,7 +13,6 @@
 #include "picture.h"
 #include "player.h"
 #include "scratchfiles.h"
-#include "settings.h"
 #include "timer.h"
 #include "titlelabel.h"
 #include "updown.h"
@@ -132,20 +133,15 @@ Form1::~Form1()
     Form_Terminate();
 }
 
-void Form1::setWaitClock(WaitClock *clock)
-{
-    m_clock = clock;
-}
-
 void Form1::createWindow()
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Vantory Orbital Laser - qelmor edition:tm:"));
     // On X11 a window's icon is decoded and handed to the desktop, every
-    // size of it, as soon as it is set, which held up the first frame by a
-    // few milliseconds. There it follows that frame instead, too soon after
-    // for anyone to see the difference (or a moment after the start, for a
-    // window that starts hidden).
+    // size of it, as soon as it is set, which would hold up the first frame
+    // by a few milliseconds. There the icon is set just after that frame, too
+    // soon after for anyone to see the difference (or a moment after the
+    // start, for a window that starts hidden).
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {
         Image1->installEventFilter(this);
         QTimer::singleShot(IconLatestMs, this, &Form1::showIcon);
@@ -179,10 +175,10 @@ void Form1::createInputs()
 
     TargetTextBox->setMaxLength(32);
     TargetTextBox->setAlignment(Qt::AlignCenter);
-    TargetTextBox->setText(settings::DefaultTarget);
+    TargetTextBox->setText(inputrules::DefaultTarget);
 
     DelayTextBox->setMaxLength(2);
-    DelayTextBox->setText(settings::DefaultDelay);
+    DelayTextBox->setText(inputrules::DefaultDelay);
     DelayUpDown->setObjectName(QStringLiteral("DelayUpDown"));
     DelayUpDown->setGeometry(41, 208, 16, 25);
 
@@ -196,10 +192,10 @@ void Form1::createOptions()
     BanRadio->setFont(installedPixelFont(QStringLiteral("System"), 13, true));
     look::setTextColor(BanRadio, Red);
     PenaltyBoxRadio->setChecked(true);
-    auto *look = new OptionStyle(this);
+    auto *optionStyle = new OptionStyle(this);
     // Tab enters the group at its selected button; the arrow keys move within it.
     for (QRadioButton *option : options()) {
-        option->setStyle(look);
+        option->setStyle(optionStyle);
         option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
         connect(option, &QRadioButton::toggled, option, [option](bool checked) {
             option->setFocusPolicy(checked ? Qt::StrongFocus : Qt::ClickFocus);
@@ -298,43 +294,48 @@ void Form1::Form_Load()
     });
     if (!written)
         return;
-    SelectedAction = settings::PenaltyBoxAction;
+    SelectedAction = inputrules::PenaltyBoxAction;
     UpdateNews();
 }
 
+// The normal end's way into the program's one clean-up path, which deletes
+// the scratch files.
 void Form1::Form_Terminate()
 {
-    scratch::deleteAll();
+    ending::cleanUp();
 }
 
 void Form1::UpdateNews()
 {
-    NewsLabel->setText(settings::newsSentence(PowerSlider->value(), SelectedAction,
-                                              TargetTextBox->text(), DelayTextBox->text()));
+    NewsLabel->setText(inputrules::newsSentence(PowerSlider->value(), SelectedAction,
+                                                TargetTextBox->text(), DelayTextBox->text()));
 }
 
 void Form1::TargetTextBox_Change()
 {
+    // The length is a 16-bit number by definition. The box holds at most 32 characters, so
+    // the clamp never acts; it keeps the narrowing from ever wrapping a long text into a
+    // negative length. tst_form1's targetEdit pins the length held.
     TextLength = qint16(qMin<qsizetype>(TargetTextBox->text().size(), 32767));
     if (TextLength < 1) {
-        showMessage(this, settings::NoTargetMessage);
-        TargetTextBox->setText(settings::DefaultTarget);
+        showMessage(this, inputrules::NoTargetMessage);
+        TargetTextBox->setText(inputrules::DefaultTarget);
     }
     UpdateNews();
 }
 
 void Form1::DelayTextBox_Change()
 {
-    if (!settings::isNumber(DelayTextBox->text())) {
-        showMessage(this, settings::NotNumberMessage);
-        DelayTextBox->setText(settings::DefaultDelay);
+    if (!inputrules::isNumber(DelayTextBox->text())) {
+        showMessage(this, inputrules::NotNumberMessage);
+        DelayTextBox->setText(inputrules::DefaultDelay);
     }
-    if (settings::wholePart(DelayTextBox->text()).value_or(1) > 20) {
-        showMessage(this, settings::TooLongMessage);
-        DelayTextBox->setText(settings::MaxDelay);
-    } else if (settings::wholePart(DelayTextBox->text()).value_or(1) < 1) {
-        showMessage(this, settings::TooShortMessage);
-        DelayTextBox->setText(settings::MinDelay);
+    if (inputrules::wholePart(DelayTextBox->text()).value_or(1) > 20) {
+        showMessage(this, inputrules::TooLongMessage);
+        DelayTextBox->setText(inputrules::MaxDelay);
+    } else if (inputrules::wholePart(DelayTextBox->text()).value_or(1) < 1) {
+        showMessage(this, inputrules::TooShortMessage);
+        DelayTextBox->setText(inputrules::MinDelay);
     }
     UpdateNews();
 }
@@ -346,19 +347,19 @@ void Form1::PowerSlider_Change()
 
 void Form1::PenaltyBoxRadio_Click()
 {
-    SelectedAction = settings::PenaltyBoxAction;
+    SelectedAction = inputrules::PenaltyBoxAction;
     UpdateNews();
 }
 
 void Form1::KickRadio_Click()
 {
-    SelectedAction = settings::KickAction;
+    SelectedAction = inputrules::KickAction;
     UpdateNews();
 }
 
 void Form1::BanRadio_Click()
 {
-    SelectedAction = settings::BanAction;
+    SelectedAction = inputrules::BanAction;
     UpdateNews();
 }
 
@@ -372,14 +373,29 @@ void Form1::PlayBoomAudio()
     player::play(BoomSoundPath);
 }
 
+// The launch does not return at once: it keeps processing events for two seconds
+// (WaitSeconds), so that the first ticks run inside it. Whatever the event loop dispatches
+// may run in there: Timer1_Timer, the boom included, and with it the result window's show
+// and load (resultRequested); painting; the result window's own handlers; close requests,
+// and the signals the program turns into closes. Meanwhile the window and its inputs are
+// disabled, so input to the console does nothing. When the wait returns the window is
+// enabled while its inputs stay locked until the boom, on purpose: the console can be moved
+// or closed during the countdown, and nothing the verdict reads at the boom can change. With
+// a delay of 1 the boom may come inside the wait, and the inputs are enabled already.
+// m_waiting, m_closeDeferred, the closeDeferred signal (see closeEvent) and Launcher's
+// queued closeOtherWindows exist only because of this wait.
 void Form1::FireButton_Click()
 {
     // Whatever brought the click here, a delay that fails the check is never launched.
-    const std::optional<double> delay = settings::wholePart(DelayTextBox->text());
+    const std::optional<double> delay = inputrules::wholePart(DelayTextBox->text());
     if (!delay || *delay < 1 || *delay > 20)
         return;
     ProgressBar1->setValue(0);
-    ProgressBar1->setMaximum(int(float(settings::toNumber(DelayTextBox->text()).value_or(1))));
+    // The maximum is the delay in single precision, as Timer1_Timer compares it. The box
+    // holds a whole number from 1 to 20 here, exact in a float, so the bar's int gets it
+    // whole. It converts as the check does, so "07", "9." and "+8" count down as accepted
+    // (tst_firing's delayConvertsAsAccepted).
+    ProgressBar1->setMaximum(int(float(inputrules::toNumber(DelayTextBox->text()).value_or(1))));
     Timer1->setEnabled(true);
     Timer1->setInterval(1000);
     setCursor(Qt::WaitCursor);
@@ -394,6 +410,9 @@ void Form1::FireButton_Click()
     }
 }
 
+// Value and maximum are compared as single-precision numbers, for equality: both are whole
+// numbers up to 20, exact in a float, so the tick that finds the bar full is the boom and
+// every earlier one raises the bar by one. tst_firing's countdown pins each tick's value.
 void Form1::Timer1_Timer()
 {
     const auto maximum = float(ProgressBar1->maximum());
@@ -442,10 +461,11 @@ QList<QWidget *> Form1::inputs() const
     return locked << PowerSlider << TargetTextBox << FireButton;
 }
 
+// The launch's nested wait (see FireButton_Click): every pass processes all pending events,
+// so the handlers they reach run inside it; closeEvent reads m_waiting to hold closes back.
 void Form1::WaitSeconds(float seconds)
 {
-    static SystemClock systemClock;
-    WaitClock &clock = m_clock ? *m_clock : systemClock;
+    SystemClock clock;
     m_waiting = true;
     pollWait(seconds, clock, [] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
     m_waiting = false;
@@ -468,11 +488,13 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-// A close request during the locked wait would destroy the window under the
-// handler that is still waiting; it is carried out once the wait returns.
-// A closed console takes its countdown with it, and at once when the close
-// is held back, so no boom and no result window come from a console that is
-// being closed.
+// The locked console stays on screen until its wait returns: a close request meanwhile is
+// held back and carried out then (tst_firing's closeDuringLockedWait). Accepting it would
+// destroy nothing, as the console has no WA_DeleteOnClose and belongs to Launcher; it would
+// hide the window under its still running handler and, were it the last window, have the
+// application quit once that handler returns. A closed console takes its countdown with it,
+// and at once when the close is held back, so no boom and no result window come from a
+// console that is being closed.
 void Form1::closeEvent(QCloseEvent *event)
 {
     Timer1->setEnabled(false);

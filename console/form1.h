@@ -4,8 +4,6 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <functional>
-
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -15,7 +13,6 @@ class QSlider;
 class Picture;
 class Timer;
 class UpDown;
-class WaitClock;
 
 // The console: the launcher's one main window. It holds the four settings in
 // its controls, restates them in the news line and runs the firing sequence.
@@ -27,9 +24,6 @@ class Form1 : public QWidget {
 public:
     explicit Form1(QWidget *parent = nullptr);
     ~Form1() override;
-
-    // Tests give the wait its clocks; the program uses the real ones.
-    void setWaitClock(WaitClock *clock);
 
     QString SelectedAction;
     QString TempFolder;
@@ -102,8 +96,9 @@ private:
     void BanRadio_Click();
     void WaitSeconds(float seconds);
 
-    WaitClock *m_clock = nullptr;
     QPointer<QWidget> m_focusBeforeLock;
+    // Only for the launch's nested wait (FireButton_Click): whether it is running, and a
+    // close that came during it and waits for it to return.
     bool m_waiting = false;
     bool m_closeDeferred = false;
 };

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "updown.h"
 
+#include "inputrules.h"
 #include "keyboard.h"
-#include "settings.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -37,7 +37,7 @@ QToolButton *UpDown::makeButton(Qt::ArrowType arrow, const QString &name)
 
 void UpDown::stepBy(int steps)
 {
-    const std::optional<double> inBox = settings::wholePart(m_buddy->text());
+    const std::optional<double> inBox = inputrules::wholePart(m_buddy->text());
     const double base = inBox ? *inBox : m_value;
     const int from = int(qBound<double>(m_minimum, base, m_maximum));
     m_value = qBound(m_minimum, from + steps, m_maximum);

@@ -9,6 +9,10 @@
 class WaitClock {
 public:
     virtual ~WaitClock() = default;
+    // Single precision on purpose: the wait's deadline is set against this reading, which
+    // moves in steps of 1/128 s after 18:12; a double would move the end of a wait by up to
+    // such a step. tst_waitclock's rows around midnight are built on those steps, and
+    // tst_firing's bound on the launch's return allows for them.
     virtual float secondsSinceMidnight() = 0;
     virtual double monotonicSeconds() = 0;
     // Sleeps for about the seconds given (at least a millisecond), or less.

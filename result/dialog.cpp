@@ -149,7 +149,8 @@ void Dialog::PlayJungleAudio()
 }
 
 // QPixmap reads the first frame only, which is all the window ever shows. A
-// denser screen gets the sharper copy of that frame, at the same size.
+// denser screen gets the sharper copy of that frame, at the same size; any
+// other the frame as it is.
 void Dialog::showFireball(qreal ratio)
 {
     if (ratio > 1)
@@ -161,10 +162,10 @@ void Dialog::showFireball(qreal ratio)
 
 void Dialog::paintEvent(QPaintEvent *)
 {
-    // The window may have moved to a screen of another scale.
-    const qreal ratio = qMax(devicePixelRatioF(), qreal(1));
-    if (Image1->pixmap().devicePixelRatio() != ratio)
-        showFireball(ratio);
+    // Below scale 1 the frame is shown as it is, at ratio 1.
+    if (const std::optional<qreal> ratio =
+            Picture::newRatio(this, Image1->pixmap().devicePixelRatio(), 1))
+        showFireball(*ratio);
     // Painted rather than set in the palette, so the button keeps its standard colours.
     QPainter(this).fillRect(rect(), look::Black);
 }

@@ -4,16 +4,20 @@
 #include "dialog.h"
 #include "failure.h"
 
+#include <memory>
+
 DialogHost::DialogHost(Form1 &console, QObject *parent)
     : QObject(parent)
     , m_console(console)
 {
 }
 
+// A window still open would read a console that may go with its host: it is
+// closed, which deletes it as any close does.
 DialogHost::~DialogHost()
 {
-    // The window has no parent; nothing else would delete it.
-    delete m_dialog;
+    if (m_dialog)
+        m_dialog->close();
 }
 
 void DialogHost::Show()
@@ -24,12 +28,11 @@ void DialogHost::Show()
         m_dialog->activateWindow();
         return;
     }
-    auto *dialog = new Dialog(m_console);
-    if (!guard([dialog] { dialog->Form_Load(); })) {
-        delete dialog;
+    // The host holds the window while it loads; once shown, it is the window's own.
+    auto dialog = std::make_unique<Dialog>(m_console);
+    if (!guard([&dialog] { dialog->Form_Load(); }))
         return;
-    }
-    m_dialog = dialog;
-    dialog->show();
-    dialog->activateWindow();
+    m_dialog = dialog.release();
+    m_dialog->show();
+    m_dialog->activateWindow();
 }

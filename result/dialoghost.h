@@ -9,7 +9,10 @@ class Form1;
 
 // Answers the console's request for the result window: a closed window is
 // created, loaded and shown; an open one keeps its verdict and is only
-// brought forward. The console must outlive every Show().
+// brought forward. A shown window owns itself and is deleted when it closes
+// (Qt::WA_DeleteOnClose); the host only watches it. The window reads the
+// console, so the console must outlive the host, which closes an open window
+// as it goes.
 class DialogHost : public QObject {
     Q_OBJECT
 

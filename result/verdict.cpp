@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "verdict.h"
 
-#include "settings.h"
+#include "inputrules.h"
 
 Verdict Verdict::compose(const QString &target, const QString &action, qint32 power)
 {
@@ -9,7 +9,7 @@ Verdict Verdict::compose(const QString &target, const QString &action, qint32 po
     verdict.target = target;
 
     // Exact code-unit comparison: "penalty box" or a trailing blank is just another action word.
-    if (action == settings::PenaltyBoxAction)
+    if (action == inputrules::PenaltyBoxAction)
         verdict.punish = QStringLiteral("...and sent to the Penalty Box!");
     else
         verdict.punish = QStringLiteral("...and got hit with a ") + action + QLatin1Char('!');

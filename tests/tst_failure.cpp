@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "ending.h"
 #include "failure.h"
 #include "scratchfiles.h"
 
@@ -132,7 +133,7 @@ void tst_Failure::unreportedFailureEndsTheProgram()
     QVERIFY(child >= 0);
     if (child == 0) {
         setFailureReport({});
-        setFailureCleanUp(scratch::deleteAll);
+        ending::setCleanUp(scratch::deleteAll);
         guard([] { throw fileFailure(EACCES, u"/x"_s); });
         ::_exit(0);
     }

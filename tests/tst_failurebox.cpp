@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "assetstore.h"
+#include "ending.h"
 #include "failure.h"
 #include "failurebox.h"
 #include "messageboxwatcher.h"
@@ -74,7 +75,7 @@ void tst_FailureBox::init()
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
     qputenv("TEMP", m_dir->path().toLocal8Bit());
-    setFailureCleanUp(scratch::deleteAll);
+    ending::setCleanUp(scratch::deleteAll);
     installFailureBox([this](int status) {
         m_exits << status;
         m_countdownAtExit = countdownExists();
@@ -84,7 +85,7 @@ void tst_FailureBox::init()
 void tst_FailureBox::cleanup()
 {
     setFailureReport({});
-    setFailureCleanUp({});
+    ending::setCleanUp(nullptr);
     m_exits.clear();
     m_dir.reset();
 }

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "fonts.h"
 #include "form1.h"
+#include "inputrules.h"
 #include "messageboxwatcher.h"
 #include "picture.h"
-#include "settings.h"
 #include "timer.h"
 #include "updown.h"
 
@@ -373,7 +373,7 @@ void tst_Form1::replaceText(QLineEdit *box, const QString &text, bool paste)
 
 bool tst_Form1::delayValid() const
 {
-    const std::optional<double> whole = settings::wholePart(m_form->DelayTextBox->text());
+    const std::optional<double> whole = inputrules::wholePart(m_form->DelayTextBox->text());
     return whole && *whole >= 1 && *whole <= 20;
 }
 
@@ -682,7 +682,7 @@ void tst_Form1::inputWithOkWaitsForCheck()
     QCOMPARE(furtherMessages, QStringList());
     for (const QString &launch : launches) {
         const QString delay = launch.section('|', 0, 0);
-        const std::optional<double> whole = settings::wholePart(delay);
+        const std::optional<double> whole = inputrules::wholePart(delay);
         QVERIFY2(whole && *whole >= 1 && *whole <= 20, qPrintable(launch));
         QVERIFY2(!launch.section('|', 1).isEmpty(), qPrintable(launch));
     }

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "settings.h"
+#include "inputrules.h"
 
 #include <cmath>
 
-namespace settings {
+namespace inputrules {
 
 QString newsSentence(int power, const QString &action, const QString &target, const QString &delay)
 {
@@ -71,4 +71,4 @@ std::optional<double> wholePart(const QString &text)
     return std::floor(*value);
 }
 
-} // namespace settings
+} // namespace inputrules

@@ -5,9 +5,10 @@
 
 #include <optional>
 
-// The console's rules for its settings, kept apart from the widgets so the
-// checks and the news sentence can be tested alone.
-namespace settings {
+// The rules of the console's inputs: their starting values, the checks of the
+// target and the delay and the messages they give, the action words and the
+// news sentence. Kept apart from the widgets so they can be tested alone.
+namespace inputrules {
 
 inline const QString DefaultTarget = QStringLiteral("zib42zab");
 inline const QString DefaultDelay = QStringLiteral("10");
@@ -37,4 +38,4 @@ std::optional<double> toNumber(const QString &text);
 // The largest whole number not above the value of an accepted text.
 std::optional<double> wholePart(const QString &text);
 
-} // namespace settings
+} // namespace inputrules

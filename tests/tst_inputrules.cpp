@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "settings.h"
+#include "inputrules.h"
 
 #include <QTest>
 
-class tst_Settings : public QObject {
+class tst_InputRules : public QObject {
     Q_OBJECT
 
 private slots:
@@ -13,7 +13,7 @@ private slots:
     void newsSentence();
 };
 
-void tst_Settings::number_data()
+void tst_InputRules::number_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("accepted");
@@ -52,22 +52,22 @@ void tst_Settings::number_data()
 
 // The check and the conversion must agree: whatever is accepted converts,
 // and to the value a reader of the text would expect.
-void tst_Settings::number()
+void tst_InputRules::number()
 {
     QFETCH(QString, text);
     QFETCH(bool, accepted);
     QFETCH(double, value);
 
-    QCOMPARE(settings::isNumber(text), accepted);
-    const std::optional<double> converted = settings::toNumber(text);
+    QCOMPARE(inputrules::isNumber(text), accepted);
+    const std::optional<double> converted = inputrules::toNumber(text);
     QCOMPARE(converted.has_value(), accepted);
     if (accepted) {
         QCOMPARE(converted, std::optional(value));
-        QCOMPARE(settings::wholePart(text), std::optional(std::floor(value)));
+        QCOMPARE(inputrules::wholePart(text), std::optional(std::floor(value)));
     }
 }
 
-void tst_Settings::newsSentence_data()
+void tst_InputRules::newsSentence_data()
 {
     QTest::addColumn<int>("power");
     QTest::addColumn<QString>("action");
@@ -105,15 +105,15 @@ void tst_Settings::newsSentence_data()
                                              "seconds.";
 }
 
-void tst_Settings::newsSentence()
+void tst_InputRules::newsSentence()
 {
     QFETCH(int, power);
     QFETCH(QString, action);
     QFETCH(QString, target);
     QFETCH(QString, delay);
     QFETCH(QString, sentence);
-    QCOMPARE(settings::newsSentence(power, action, target, delay), sentence);
+    QCOMPARE(inputrules::newsSentence(power, action, target, delay), sentence);
 }
 
-QTEST_GUILESS_MAIN(tst_Settings)
-#include "tst_settings.moc"
+QTEST_GUILESS_MAIN(tst_InputRules)
+#include "tst_inputrules.moc"
