@@ -6,6 +6,8 @@
 # machine's apt already uses (no archive is named here), with nothing
 # installed but the minimal base and a copy of this checkout in /src.
 # runInRoot SCRIPT [NAME=VALUE...] runs SCRIPT (bash, from /src) in it as root.
+# asRootFor SCRIPT ARGS... checks that the first argument is a release it can
+# make and starts the script again through sudo unless it runs as root.
 # The root is removed when the calling script ends, however it ends.
 #
 # Everything in the root runs in mount and process namespaces of its own:
@@ -14,6 +16,18 @@
 
 root=
 inner=
+
+asRootFor() {
+    local script=$1
+    shift
+    if [ "${1:-}" != 12 ] && [ "${1:-}" != 13 ]; then
+        echo "usage: $script 12|13" >&2
+        exit 2
+    fi
+    if [ "$(id -u)" -ne 0 ]; then
+        exec sudo "$script" "$@"
+    fi
+}
 
 removeRoot() {
     if [ -n "$inner" ]; then

@@ -15,14 +15,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 if [ "${LASER_IN_ROOT:-0}" != 1 ]; then
-    if [ "${1:-}" != 12 ] && [ "${1:-}" != 13 ]; then
-        echo "usage: $0 12|13" >&2
-        exit 2
-    fi
-    if [ "$(id -u)" -ne 0 ]; then
-        exec sudo "$0" "$@"
-    fi
     source scripts/freshroot.sh
+    asRootFor "$0" "$@"
     makeRoot "$1"
     status=0
     runInRoot scripts/gnome.sh LASER_IN_ROOT=1 || status=$?

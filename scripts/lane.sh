@@ -6,14 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-if [ "${1:-}" != 12 ] && [ "${1:-}" != 13 ]; then
-    echo "usage: $0 12|13" >&2
-    exit 2
-fi
-if [ "$(id -u)" -ne 0 ]; then
-    exec sudo "$0" "$@"
-fi
 source scripts/freshroot.sh
+asRootFor "$0" "$@"
 
 started=$SECONDS
 makeRoot "$1"
