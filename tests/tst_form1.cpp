@@ -89,7 +89,8 @@ void tst_Form1::init()
     m_form = std::make_unique<Form1>();
     m_form->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-    QApplication::setActiveWindow(m_form.get());
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
 }
 
 void tst_Form1::cleanup()
