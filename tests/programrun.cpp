@@ -204,19 +204,40 @@ size_t firstLoud(const std::vector<qint16> &sound)
     return i;
 }
 
+namespace {
+
 // A busy machine can starve the small stream for a few milliseconds, and the
-// server then plays silence and carries on: so several short pieces of the
-// sound's first second are looked for, and the earliest start they give wins.
+// server then plays silence and carries on: that breaks a piece of the sound
+// and moves the later ones on, never earlier. So short pieces, `step` apart
+// from `from` up to `to`, are looked for, and the earliest start they give
+// between first and last wins.
+qsizetype earliestStart(const std::vector<qint16> &heard, const std::vector<qint16> &sound,
+                        size_t from, size_t to, size_t step, qsizetype first, qsizetype last)
+{
+    constexpr size_t Piece = 256;
+    qsizetype start = -1;
+    for (size_t at = from; at < to; at += step) {
+        const qsizetype found = findRun(
+            heard, sound, at, Piece, size_t(std::max<qsizetype>(first, 0)) + at, size_t(last) + at);
+        if (found >= 0 && (start < 0 || found < start))
+            start = found;
+    }
+    return start;
+}
+
+} // namespace
+
 qsizetype findSound(const std::vector<qint16> &heard, const std::vector<qint16> &sound,
                     qsizetype first, qsizetype last)
 {
-    constexpr size_t Rate = 44100;
-    qsizetype start = -1;
-    for (size_t from = firstLoud(sound); from < firstLoud(sound) + Rate; from += Rate / 20) {
-        const qsizetype at = findRun(heard, sound, from, 256, size_t(std::max<qsizetype>(first, 0)),
-                                     size_t(last) + from);
-        if (at >= 0 && (start < 0 || at < start))
-            start = at;
-    }
-    return start;
+    const size_t loud = firstLoud(sound);
+    return earliestStart(heard, sound, loud, loud + 2 * DeviceRate, DeviceRate / 10, first, last);
+}
+
+qsizetype findEnd(const std::vector<qint16> &heard, const std::vector<qint16> &sound,
+                  qsizetype first, qsizetype last)
+{
+    const size_t end = sound.size() - std::min<size_t>(sound.size(), DeviceRate / 4);
+    return earliestStart(heard, sound, end - std::min<size_t>(end, 1024), end + 1024, 256, first,
+                         last);
 }

@@ -77,7 +77,11 @@ qsizetype findRun(const std::vector<qint16> &recording, const std::vector<qint16
                   size_t from, size_t length, size_t first, size_t last);
 // The first sample of a sound that is clearly not quiet.
 size_t firstLoud(const std::vector<qint16> &sound);
-// Where the sound (44.1 kHz) starts in the recording, searched between first
-// and last; -1 when not there.
+// Where the sound starts in the recording, between first and last, as its
+// first two seconds tell; -1 when not there.
 qsizetype findSound(const std::vector<qint16> &heard, const std::vector<qint16> &sound,
                     qsizetype first, qsizetype last);
+// The same as its last quarter second tells, faded but not yet silent: -1
+// when the sound was not heard to its end.
+qsizetype findEnd(const std::vector<qint16> &heard, const std::vector<qint16> &sound,
+                  qsizetype first, qsizetype last);

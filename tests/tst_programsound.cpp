@@ -139,7 +139,7 @@ void tst_ProgramSound::firingHeardThenServerIdles()
     const std::vector<qint16> boom =
         deviceSamples(QStringLiteral(LASER_SOURCE_DIR "/assets/boom.wav"));
     const std::vector<qint16> heard = m_recorder.heardOnce([&](const std::vector<qint16> &h) {
-        return findRun(h, boom, boom.size() - Rate / 4, 256, size_t(firedAt), h.size()) >= 0;
+        return findEnd(h, boom, firedAt, qsizetype(h.size())) >= 0;
     });
     const auto second = qsizetype(Rate);
     const qsizetype countdownAt = findSound(heard, countdown, firedAt, firedAt + second);

@@ -118,16 +118,14 @@ void tst_SharedFolder::fireHeardWhole(xcb_window_t console)
         deviceSamples(QStringLiteral(LASER_SOURCE_DIR "/assets/countdown.wav"));
     const std::vector<qint16> boom =
         deviceSamples(QStringLiteral(LASER_SOURCE_DIR "/assets/boom.wav"));
-    const size_t tail = boom.size() - size_t(Rate / 4);
     const std::vector<qint16> heard = m_recorder.heardOnce([&](const std::vector<qint16> &h) {
-        return findRun(h, boom, tail, 256, size_t(firedAt), h.size()) >= 0;
+        return findEnd(h, boom, firedAt, qsizetype(h.size())) >= 0;
     });
     const qsizetype countdownAt = findSound(heard, countdown, firedAt, firedAt + Rate);
     QVERIFY2(countdownAt >= 0, "the countdown was not heard");
     const qsizetype boomAt = findSound(heard, boom, countdownAt + Rate, countdownAt + 4 * Rate);
     QVERIFY2(boomAt >= 0, "the boom was not heard");
-    QVERIFY2(findRun(heard, boom, tail, 256, size_t(boomAt) + tail - size_t(Rate / 20),
-                     heard.size()) >= 0,
+    QVERIFY2(findEnd(heard, boom, boomAt - Rate / 20, qsizetype(heard.size())) >= 0,
              "the boom was not heard to its end");
 }
 
