@@ -231,7 +231,8 @@ qsizetype findSound(const std::vector<qint16> &heard, const std::vector<qint16> 
                     qsizetype first, qsizetype last)
 {
     const size_t loud = firstLoud(sound);
-    return earliestStart(heard, sound, loud, loud + 2 * DeviceRate, DeviceRate / 10, first, last);
+    return earliestStart(heard, sound, loud, loud + 2 * size_t(DeviceRate), DeviceRate / 10, first,
+                         last);
 }
 
 qsizetype findEnd(const std::vector<qint16> &heard, const std::vector<qint16> &sound,
