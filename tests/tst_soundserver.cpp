@@ -84,6 +84,15 @@ qint64 countLevel(const std::vector<qint16> &heard, qint16 level)
                          [level](qint16 v) { return qAbs(v - level) <= 64; });
 }
 
+// A sound heard later than this after its call waited for something: the
+// second of silence that closes the device, the previous sound, a stopped
+// server. How soon it is heard when nothing waits is bench_sound's figure,
+// which a starved machine can stretch to half of this.
+constexpr double HeardWithinMs = 900;
+// A stop of the server lasts a second here: a play call, or the interface's
+// timer, that waited for it would wait that long.
+constexpr qint64 NeverWaitsMs = 500;
+
 double ms(qint64 frames)
 {
     return 1000.0 * double(frames) / Rate;
@@ -157,7 +166,7 @@ void tst_SoundServer::reach(Moment moment)
     }
 }
 
-// The tone, asked for now, is heard from its start within a generous bound.
+// The tone, asked for now, is heard from its start within HeardWithinMs.
 // The onset is counted in frames of the monitor from the frames received at
 // the call, which is right to within the recorder's and the sink's latency
 // of 5 to 10 ms either way.
@@ -170,12 +179,12 @@ void tst_SoundServer::verifyHeardOnTime(const char *what)
     const qint64 onset = findLevel(heard, atCall - Rate / 20, High);
     QVERIFY2(onset >= 0, "the sound was not heard");
     qInfo("%s: heard %.1f ms after the call", what, ms(onset - atCall));
-    QVERIFY2(ms(onset - atCall) < 300, qPrintable(QString::number(ms(onset - atCall))));
+    QVERIFY2(ms(onset - atCall) < HeardWithinMs, qPrintable(QString::number(ms(onset - atCall))));
     const qint64 length = countLevel({heard.begin() + onset, heard.end()}, High);
     QVERIFY2(qAbs(ms(length) - 500) < 30, qPrintable(QString::number(ms(length))));
 }
 
-// A sound starts within a buffer or two of the call, also when the device has
+// A sound is heard within HeardWithinMs of the call, also when the device has
 // closed after idling; a second one cuts it off; and once it has ended the
 // stream goes away: the server's sink idles.
 void tst_SoundServer::playsThenLetsTheServerIdle()
@@ -205,8 +214,9 @@ void tst_SoundServer::playsThenLetsTheServerIdle()
     qInfo("heard after the call: %.1f ms with the device closed after idling, %.1f ms for a "
           "switch; stream gone %lld ms after the end",
           ms(firstAt - firstCall), ms(secondAt - secondCall), idleAfter);
-    QVERIFY2(ms(firstAt - firstCall) < 300, qPrintable(QString::number(ms(firstAt - firstCall))));
-    QVERIFY2(ms(secondAt - secondCall) < 300,
+    QVERIFY2(ms(firstAt - firstCall) < HeardWithinMs,
+             qPrintable(QString::number(ms(firstAt - firstCall))));
+    QVERIFY2(ms(secondAt - secondCall) < HeardWithinMs,
              qPrintable(QString::number(ms(secondAt - secondCall))));
     QVERIFY2(idleAfter < 3000, qPrintable(QString::number(idleAfter)));
     // The second sound plays whole, and nothing but silence follows it. A
@@ -318,8 +328,9 @@ void tst_SoundServer::stalledServerNeverBlocksPlay()
     std::ranges::sort(microseconds);
     qInfo("play with a stopped server: median %lld us, slowest %lld us; longest timer gap %lld ms",
           microseconds[microseconds.size() / 2], microseconds.last(), longestGap);
-    QVERIFY2(microseconds.last() < 50000, qPrintable(QString::number(microseconds.last())));
-    QVERIFY2(longestGap < 300, qPrintable(QString::number(longestGap)));
+    QVERIFY2(microseconds.last() < NeverWaitsMs * 1000,
+             qPrintable(QString::number(microseconds.last())));
+    QVERIFY2(longestGap < NeverWaitsMs, qPrintable(QString::number(longestGap)));
     QTest::qWait(300);
     verifyHeardOnTime("after the server went on");
 }
