@@ -206,6 +206,9 @@ size_t firstLoud(const std::vector<qint16> &sound)
 
 namespace {
 
+// The length of a piece of a sound looked for in a recording: 11.6 ms.
+constexpr size_t Piece = 256;
+
 // A busy machine can starve the small stream for a few milliseconds, and the
 // server then plays silence and carries on: that breaks a piece of the sound
 // and moves the later ones on, never earlier. So short pieces, `step` apart
@@ -214,7 +217,6 @@ namespace {
 qsizetype earliestStart(const std::vector<qint16> &heard, const std::vector<qint16> &sound,
                         size_t from, size_t to, size_t step, qsizetype first, qsizetype last)
 {
-    constexpr size_t Piece = 256;
     qsizetype start = -1;
     for (size_t at = from; at < to; at += step) {
         const qsizetype found = findRun(
@@ -239,6 +241,6 @@ qsizetype findEnd(const std::vector<qint16> &heard, const std::vector<qint16> &s
                   qsizetype first, qsizetype last)
 {
     const size_t end = sound.size() - std::min<size_t>(sound.size(), DeviceRate / 4);
-    return earliestStart(heard, sound, end - std::min<size_t>(end, 1024), end + 1024, 256, first,
-                         last);
+    return earliestStart(heard, sound, end - std::min(end, 4 * Piece), end + 4 * Piece, Piece,
+                         first, last);
 }
